@@ -1,0 +1,35 @@
+#ifndef TARWENDLE_CONFIG_CONFIG_H
+#define TARWENDLE_CONFIG_CONFIG_H
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cWlog2.h"
+
+/*
+ * The process-wide store of the configuration document. Loaded once at
+ * start-up; keeps the "ovt" settings and the "cfg" IO-data section and
+ * hands them out. Errors of the JSON library pass through unchanged.
+ */
+class Config : public cWlog2 {
+public:
+    // Builds the store once; later calls do nothing.
+    static void load(std::string path);
+
+    // The text setting `key` of the "ovt" section, or `defaultValue` when it
+    // is absent or null. A value that is not text is a JSON type error.
+    static std::string get(std::string key, std::string defaultValue);
+
+    // An independent copy of the IO-data section.
+    static nlohmann::json getIOData();
+
+    static Config* _Config;
+
+private:
+    explicit Config(std::string path);
+
+    nlohmann::json ovtSection;
+    nlohmann::json ioData;
+};
+
+#endif

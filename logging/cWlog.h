@@ -1,0 +1,22 @@
+#ifndef TARWENDLE_LOGGING_CWLOG_H
+#define TARWENDLE_LOGGING_CWLOG_H
+
+/*
+ * Process-wide set-up of logging, called once before any component logger
+ * exists.
+ */
+class cWlog {
+public:
+    /*
+     * Configures log4cpp from a properties file. A missing or invalid file
+     * must not keep the service from running: logging then falls back to
+     * standard error at INFO, and one line on standard error says why.
+     * Returns whether the file was used.
+     */
+    static bool init(const char* path);
+
+    // The fallback on its own, also used by tools and tests.
+    static void initConsole();
+};
+
+#endif

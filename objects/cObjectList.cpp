@@ -1,0 +1,30 @@
+#include "cObjectList.h"
+
+cObjectList::cObjectList() = default;
+
+cObjectList::~cObjectList() = default;
+
+void cObjectList::add(cObject* object) { objects.push_back(object); }
+
+void cObjectList::adopt(std::unique_ptr<cObject> object) {
+    objects.push_back(object.get());
+    owned.push_back(std::move(object));
+}
+
+cObject* cObjectList::first() {
+    cursor = 0;
+    return cursor < objects.size() ? objects[cursor] : nullptr;
+}
+
+cObject* cObjectList::next() {
+    if (cursor < objects.size()) {
+        ++cursor;
+    }
+    return cursor < objects.size() ? objects[cursor] : nullptr;
+}
+
+void cObjectList::clear() {
+    objects.clear();
+    owned.clear();
+    cursor = 0;
+}
