@@ -1,0 +1,69 @@
+// Logging set-up from a properties file, and its fallback to standard error.
+#include <gtest/gtest.h>
+#include <log4cpp/Category.hh>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "cWlog.h"
+#include "cWlog2.h"
+
+namespace {
+
+std::string writeFile(const std::string& name, const std::string& text) {
+    std::string path = ::testing::TempDir() + name;
+    std::ofstream(path) << text;
+    return path;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(LogInit, PropertiesFileRoutesEventsByPriority) {
+    const std::string logPath = ::testing::TempDir() + "init-test.log";
+    std::remove(logPath.c_str());
+    const std::string conf = writeFile("init-test.conf",
+                                       "log4cpp.rootCategory=INFO, file\n"
+                                       "log4cpp.appender.file=org.apache.log4j.FileAppender\n"
+                                       "log4cpp.appender.file.fileName=" + logPath + "\n"
+                                       "log4cpp.appender.file.layout=org.apache.log4j.PatternLayout\n"
+                                       "log4cpp.appender.file.layout.ConversionPattern=%p %c %m%n\n");
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(cWlog::init(conf.c_str()));
+    cWlog2 logger("Config");
+    logger.log << "50% done" << std::endl;
+    logger.debug << "dropped at INFO" << std::endl;
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(readFile(logPath), "INFO Config 50% done\n");
+}
+
+TEST(LogInit, UnusableFileFallsBackToStandardErrorAtInfo) {
+    const std::string missing = ::testing::TempDir() + "no-such-dir/none.conf";
+    const std::string broken = writeFile("broken.conf", "log4cpp.rootCategory=INFO, a\n"
+                                                        "log4cpp.appender.a=NoSuchAppender\n");
+    for (const std::string& path : {missing, broken}) {
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(cWlog::init(path.c_str()));
+        cWlog2 logger("WendleEngine");
+        logger.log << "kept" << std::endl;
+        logger.debug << "below INFO" << std::endl;
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+        EXPECT_NE(err.find("cWlog: cannot use log configuration '" + path + "'"),
+                  std::string::npos)
+            << err;
+        EXPECT_NE(err.find(" INFO WendleEngine: kept\n"), std::string::npos) << err;
+        EXPECT_EQ(err.find("below INFO"), std::string::npos) << err;
+        // Exactly one explanation and one event, whatever the file had set up.
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+    }
+}
+
+}  // namespace
