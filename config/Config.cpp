@@ -36,4 +36,6 @@ std::string Config::get(std::string key, std::string defaultValue) {
     return value.get<std::string>();
 }
 
-nlohmann::json Config::getIOData() { return _Config->ioData; }
+nlohmann::json Config::getIOData() {
+    return _Config->ioData;
+}

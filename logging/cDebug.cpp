@@ -13,4 +13,6 @@ void cDebug::logOutput(char* message) {
     log4cpp::Category::getInstance(std::string(getCategoryName())).debug(std::string(message));
 }
 
-bool cDebug::isEnabled() const { return isPriorityEnabled(log4cpp::Priority::DEBUG); }
+bool cDebug::isEnabled() const {
+    return isPriorityEnabled(log4cpp::Priority::DEBUG);
+}

@@ -13,4 +13,6 @@ void cError::logOutput(char* message) {
     log4cpp::Category::getInstance(std::string(getCategoryName())).error(std::string(message));
 }
 
-bool cError::isEnabled() const { return isPriorityEnabled(log4cpp::Priority::ERROR); }
+bool cError::isEnabled() const {
+    return isPriorityEnabled(log4cpp::Priority::ERROR);
+}

@@ -13,4 +13,6 @@ void cLog::logOutput(char* message) {
     log4cpp::Category::getInstance(std::string(getCategoryName())).info(std::string(message));
 }
 
-bool cLog::isEnabled() const { return isPriorityEnabled(log4cpp::Priority::INFO); }
+bool cLog::isEnabled() const {
+    return isPriorityEnabled(log4cpp::Priority::INFO);
+}

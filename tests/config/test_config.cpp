@@ -52,7 +52,11 @@ TEST_F(ConfigStore, LoadLogsStartThenTheCompactIoSection) {
         {"no cfg", R"({"ovt": {"crap": "x"}})", "null"},
         {"null document", "null", "null"},
         {"later duplicate wins", R"({"cfg": 1, "cfg": {"a": 2, "a": 3}})", R"({"a":3})"},
-        {"utf-8 kept", "{\"cfg\": \"Relais K\xc3\xbc" "che\"}", "\"Relais K\xc3\xbc" "che\""},
+        {"utf-8 kept",
+         "{\"cfg\": \"Relais K\xc3\xbc"
+         "che\"}",
+         "\"Relais K\xc3\xbc"
+         "che\""},
         {"trailing white space", "{\"cfg\": []}\n\n  ", "[]"},
     };
     for (const Case& c : cases) {
@@ -60,8 +64,9 @@ TEST_F(ConfigStore, LoadLogsStartThenTheCompactIoSection) {
         capture.clear();
         Config::load(file(c.text));
         ASSERT_NE(Config::_Config, nullptr) << c.name;
-        EXPECT_EQ(capture.events(), (std::vector<CapturedEvent>{{"Config", "INFO", "Starting Config"},
-                                                                {"Config", "INFO", c.ioLine}}))
+        EXPECT_EQ(capture.events(),
+                  (std::vector<CapturedEvent>{{"Config", "INFO", "Starting Config"},
+                                              {"Config", "INFO", c.ioLine}}))
             << c.name;
     }
 }
@@ -75,12 +80,10 @@ TEST_F(ConfigStore, LoadFailuresPassTheJsonErrorOnAfterTheStartLine) {
     const std::vector<Case> cases = {
         {"missing file", std::nullopt, kEmptyInput},
         {"empty file", "", kEmptyInput},
-        {"comment",
-         "// note\n{}",
+        {"comment", "// note\n{}",
          "[json.exception.parse_error.101] parse error at line 1, column 1: syntax error while "
          "parsing value - invalid literal; last read: '/'"},
-        {"trailing text",
-         "{} x",
+        {"trailing text", "{} x",
          "[json.exception.parse_error.101] parse error at line 1, column 4: syntax error while "
          "parsing value - invalid literal; last read: '{} x'; expected end of input"},
         {"top-level array", "[1]",

@@ -26,12 +26,15 @@ std::string readFile(const std::string& path) {
 TEST(LogInit, PropertiesFileRoutesEventsByPriority) {
     const std::string logPath = ::testing::TempDir() + "init-test.log";
     std::remove(logPath.c_str());
-    const std::string conf = writeFile("init-test.conf",
-                                       "log4cpp.rootCategory=INFO, file\n"
-                                       "log4cpp.appender.file=org.apache.log4j.FileAppender\n"
-                                       "log4cpp.appender.file.fileName=" + logPath + "\n"
-                                       "log4cpp.appender.file.layout=org.apache.log4j.PatternLayout\n"
-                                       "log4cpp.appender.file.layout.ConversionPattern=%p %c %m%n\n");
+    const std::string conf =
+        writeFile("init-test.conf",
+                  "log4cpp.rootCategory=INFO, file\n"
+                  "log4cpp.appender.file=org.apache.log4j.FileAppender\n"
+                  "log4cpp.appender.file.fileName=" +
+                      logPath +
+                      "\n"
+                      "log4cpp.appender.file.layout=org.apache.log4j.PatternLayout\n"
+                      "log4cpp.appender.file.layout.ConversionPattern=%p %c %m%n\n");
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     EXPECT_TRUE(cWlog::init(conf.c_str()));
@@ -45,8 +48,9 @@ TEST(LogInit, PropertiesFileRoutesEventsByPriority) {
 
 TEST(LogInit, UnusableFileFallsBackToStandardErrorAtInfo) {
     const std::string missing = ::testing::TempDir() + "no-such-dir/none.conf";
-    const std::string broken = writeFile("broken.conf", "log4cpp.rootCategory=INFO, a\n"
-                                                        "log4cpp.appender.a=NoSuchAppender\n");
+    const std::string broken = writeFile("broken.conf",
+                                         "log4cpp.rootCategory=INFO, a\n"
+                                         "log4cpp.appender.a=NoSuchAppender\n");
     for (const std::string& path : {missing, broken}) {
         ::testing::internal::CaptureStdout();
         ::testing::internal::CaptureStderr();
@@ -56,8 +60,7 @@ TEST(LogInit, UnusableFileFallsBackToStandardErrorAtInfo) {
         logger.debug << "below INFO" << std::endl;
         const std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
-        EXPECT_NE(err.find("cWlog: cannot use log configuration '" + path + "'"),
-                  std::string::npos)
+        EXPECT_NE(err.find("cWlog: cannot use log configuration '" + path + "'"), std::string::npos)
             << err;
         EXPECT_NE(err.find(" INFO WendleEngine: kept\n"), std::string::npos) << err;
         EXPECT_EQ(err.find("below INFO"), std::string::npos) << err;

@@ -25,9 +25,13 @@ CapturingAppender::CapturingAppender() : log4cpp::AppenderSkeleton("capture") {
     root.addAppender(*this);  // lent: the test owns the appender
 }
 
-CapturingAppender::~CapturingAppender() { log4cpp::Category::getRoot().removeAppender(this); }
+CapturingAppender::~CapturingAppender() {
+    log4cpp::Category::getRoot().removeAppender(this);
+}
 
-void CapturingAppender::setLayout(log4cpp::Layout* layout) { delete layout; }
+void CapturingAppender::setLayout(log4cpp::Layout* layout) {
+    delete layout;
+}
 
 std::vector<std::string> CapturingAppender::messages() const {
     std::vector<std::string> texts;
@@ -38,6 +42,6 @@ std::vector<std::string> CapturingAppender::messages() const {
 }
 
 void CapturingAppender::_append(const log4cpp::LoggingEvent& event) {
-    captured.push_back({event.categoryName, log4cpp::Priority::getPriorityName(event.priority),
-                        event.message});
+    captured.push_back(
+        {event.categoryName, log4cpp::Priority::getPriorityName(event.priority), event.message});
 }

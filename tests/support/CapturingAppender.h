@@ -14,8 +14,7 @@ struct CapturedEvent {
     std::string message;
 
     bool operator==(const CapturedEvent& other) const {
-        return category == other.category && priority == other.priority &&
-               message == other.message;
+        return category == other.category && priority == other.priority && message == other.message;
     }
 };
 
