@@ -10,13 +10,15 @@
  */
 class cObject {
 public:
-    enum eObjectStatus {
+    // A fixed base type makes every int a valid value, so a code from
+    // elsewhere can be cast in and compared without undefined behaviour.
+    enum eObjectStatus : int {
         STATUS_CLEARED = 0,      // reset before a request; no report
         STATUS_ALARM_SET = 1,    // the input is in alarm
         STATUS_ALARM_CLEAR = 2,  // the input is not in alarm
     };
 
-    enum eObjectIOState {
+    enum eObjectIOState : int {
         IOSTATE_NONE = 0,  // neither; what `set` sends as default state
         IOSTATE_HIGH = 1,
         IOSTATE_LOW = 2,
@@ -33,7 +35,10 @@ public:
     int getType() const { return type; }
 
     // Wire form: writes this object's fields into a JSON object, and reads
-    // them back. decode raises the JSON library's errors on a bad value.
+    // them back. decode raises the JSON library's errors on a missing member
+    // or a label that is no text, std::out_of_range on a number that is no
+    // integer in range or an unknown code; the object may then be partly
+    // overwritten.
     virtual void encode(nlohmann::json& out) const;
     virtual void decode(const nlohmann::json& in);
 
@@ -43,6 +48,11 @@ public:
 protected:
     cObject(const cObject&) = default;
     cObject& operator=(const cObject&) = default;
+
+    // Readers for decode: an integer member within 0..UINT_MAX, and a state
+    // code within 0..highest.
+    static unsigned int readUnsigned(const nlohmann::json& in, const char* key);
+    static int readCode(const nlohmann::json& in, const char* key, int highest);
 
 private:
     int type;

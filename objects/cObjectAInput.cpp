@@ -1,5 +1,7 @@
 #include "cObjectAInput.h"
 
+#include <stdexcept>
+
 #include <nlohmann/json.hpp>
 
 cObjectAInput::cObjectAInput() : cObjectPort(TYPE_ANALOG_INPUT) {}
@@ -13,7 +15,14 @@ void cObjectAInput::encode(nlohmann::json& out) const {
 
 void cObjectAInput::decode(const nlohmann::json& in) {
     cObjectPort::decode(in);
-    calculatedValue = in.at("value").get<float>();
+    const nlohmann::json& value = in.at("value");
+    if (!value.is_number()) {
+        // get<float> would take a boolean as 0 or 1.
+        throw std::out_of_range("member 'value' is not a number");
+    }
+    calculatedValue = value.get<float>();
 }
 
-cObject* cObjectAInput::clone() const { return new cObjectAInput(*this); }
+cObject* cObjectAInput::clone() const {
+    return new cObjectAInput(*this);
+}

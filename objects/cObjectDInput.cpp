@@ -4,4 +4,6 @@ cObjectDInput::cObjectDInput() : cObjectPort(TYPE_DIGITAL_INPUT) {}
 
 cObjectDInput::~cObjectDInput() = default;
 
-cObject* cObjectDInput::clone() const { return new cObjectDInput(*this); }
+cObject* cObjectDInput::clone() const {
+    return new cObjectDInput(*this);
+}

@@ -14,8 +14,10 @@ void cObjectDOutput::encode(nlohmann::json& out) const {
 
 void cObjectDOutput::decode(const nlohmann::json& in) {
     cObjectPort::decode(in);
-    outputState = static_cast<eObjectIOState>(in.at("output").get<int>());
-    defaultState = static_cast<eObjectIOState>(in.at("default").get<int>());
+    outputState = static_cast<eObjectIOState>(readCode(in, "output", IOSTATE_LOW));
+    defaultState = static_cast<eObjectIOState>(readCode(in, "default", IOSTATE_LOW));
 }
 
-cObject* cObjectDOutput::clone() const { return new cObjectDOutput(*this); }
+cObject* cObjectDOutput::clone() const {
+    return new cObjectDOutput(*this);
+}

@@ -4,11 +4,20 @@ cObjectList::cObjectList() = default;
 
 cObjectList::~cObjectList() = default;
 
-void cObjectList::add(cObject* object) { objects.push_back(object); }
+void cObjectList::add(cObject* object) {
+    objects.push_back(object);
+}
 
 void cObjectList::adopt(std::unique_ptr<cObject> object) {
     objects.push_back(object.get());
     owned.push_back(std::move(object));
+}
+
+cObject* cObjectList::at(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= objects.size()) {
+        return nullptr;
+    }
+    return objects[static_cast<std::size_t>(index)];
 }
 
 cObject* cObjectList::first() {

@@ -29,6 +29,9 @@ public:
 
     int numObjects() const { return static_cast<int>(objects.size()); }
 
+    // The object at a position, null outside the list; leaves the walk alone.
+    cObject* at(int index) const;
+
     // Walk: first() restarts, next() moves on; both give null past the end.
     cObject* first();
     cObject* next();

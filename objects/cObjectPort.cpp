@@ -6,7 +6,9 @@ cObjectPort::cObjectPort(int type) : cObject(type) {}
 
 cObjectPort::~cObjectPort() = default;
 
-void cObjectPort::setPortLabel(const char* label) { portLabel = label != nullptr ? label : ""; }
+void cObjectPort::setPortLabel(const char* label) {
+    portLabel = label != nullptr ? label : "";
+}
 
 void cObjectPort::encode(nlohmann::json& out) const {
     cObject::encode(out);
@@ -19,7 +21,7 @@ void cObjectPort::encode(nlohmann::json& out) const {
 void cObjectPort::decode(const nlohmann::json& in) {
     cObject::decode(in);
     portLabel = in.at("label").get<std::string>();
-    deviceSerial = in.at("serial").get<unsigned int>();
-    portId = in.at("port").get<unsigned int>();
-    portStatus = static_cast<eObjectStatus>(in.at("status").get<int>());
+    deviceSerial = readUnsigned(in, "serial");
+    portId = readUnsigned(in, "port");
+    portStatus = static_cast<eObjectStatus>(readCode(in, "status", STATUS_ALARM_CLEAR));
 }

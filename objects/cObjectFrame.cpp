@@ -1,0 +1,181 @@
+#include "cObjectFrame.h"
+
+#include <climits>
+#include <exception>
+#include <utility>
+
+#include <nlohmann/json.hpp>
+
+#include "cObjectAInput.h"
+#include "cObjectDInput.h"
+#include "cObjectDOutput.h"
+
+namespace {
+
+const char* const KEY_VERSION = "version";
+const char* const KEY_MSGTYPE = "msgtype";
+const char* const KEY_OBJECTS = "objects";
+const char* const KEY_APPLIED = "applied";
+const char* const KEY_ERROR = "error";
+const char* const KEY_TYPE = "type";
+
+void setReason(std::string* reason, std::string text) {
+    if (reason != nullptr) {
+        *reason = std::move(text);
+    }
+}
+
+}  // namespace
+
+cObjectFrame::cObjectFrame() = default;
+
+cObjectFrame::~cObjectFrame() = default;
+
+void cObjectFrame::clear() {
+    list.clear();
+    list.setMsgType(MSG_ERROR);
+    applied = false;
+    error.clear();
+}
+
+bool cObjectFrame::encode(std::string& bytes, std::string* reason) const {
+    nlohmann::json document = nlohmann::json::object();
+    document[KEY_VERSION] = PROTOCOL_VERSION;
+    document[KEY_MSGTYPE] = list.getMsgType();
+    nlohmann::json& objects = document[KEY_OBJECTS] = nlohmann::json::array();
+    for (int i = 0; i < list.numObjects(); ++i) {
+        nlohmann::json entry = nlohmann::json::object();
+        list.at(i)->encode(entry);
+        objects.push_back(std::move(entry));
+    }
+    if (list.getMsgType() == MSG_WRITE) {
+        document[KEY_APPLIED] = applied;
+    }
+    if (!error.empty()) {
+        document[KEY_ERROR] = error;
+    }
+
+    // Labels are copied verbatim and may not be valid UTF-8; replacing bad
+    // bytes keeps dump from throwing.
+    const std::string payload =
+        document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (payload.size() > MAX_PAYLOAD) {
+        setReason(reason, "message of " + std::to_string(payload.size()) + " bytes exceeds " +
+                              std::to_string(MAX_PAYLOAD));
+        return false;
+    }
+    const auto length = static_cast<std::uint32_t>(payload.size());
+    bytes.clear();
+    bytes.reserve(HEADER_SIZE + payload.size());
+    bytes.push_back(static_cast<char>((length >> 24) & 0xFFU));
+    bytes.push_back(static_cast<char>((length >> 16) & 0xFFU));
+    bytes.push_back(static_cast<char>((length >> 8) & 0xFFU));
+    bytes.push_back(static_cast<char>(length & 0xFFU));
+    bytes += payload;
+    return true;
+}
+
+std::uint32_t cObjectFrame::readLength(const unsigned char* header) {
+    return (static_cast<std::uint32_t>(header[0]) << 24) |
+           (static_cast<std::uint32_t>(header[1]) << 16) |
+           (static_cast<std::uint32_t>(header[2]) << 8) | static_cast<std::uint32_t>(header[3]);
+}
+
+cObjectFrame::eResult cObjectFrame::decode(const char* data, std::size_t size,
+                                           std::size_t& consumed, std::string* reason) {
+    consumed = 0;
+    if (size < HEADER_SIZE) {
+        return eResult::INCOMPLETE;
+    }
+    const std::uint32_t length = readLength(reinterpret_cast<const unsigned char*>(data));
+    if (length > MAX_PAYLOAD) {
+        setReason(reason, "frame of " + std::to_string(length) + " bytes exceeds " +
+                              std::to_string(MAX_PAYLOAD));
+        return eResult::TOO_LARGE;
+    }
+    if (size - HEADER_SIZE < length) {
+        return eResult::INCOMPLETE;
+    }
+    consumed = HEADER_SIZE + length;
+    return decodePayload(data + HEADER_SIZE, length, reason);
+}
+
+cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t size,
+                                                  std::string* reason) {
+    clear();
+    try {
+        const nlohmann::json document = nlohmann::json::parse(data, data + size);
+        if (!document.is_object()) {
+            setReason(reason, "document is not a JSON object");
+            return eResult::MALFORMED;
+        }
+        const auto version = document.find(KEY_VERSION);
+        if (version == document.end() || !version->is_number_integer() ||
+            version->get<std::int64_t>() != PROTOCOL_VERSION) {
+            setReason(reason, "unsupported or missing protocol version");
+            return eResult::MALFORMED;
+        }
+        const auto msgType = document.find(KEY_MSGTYPE);
+        if (msgType == document.end() || !msgType->is_number_integer() ||
+            msgType->get<std::int64_t>() < 0 || msgType->get<std::int64_t>() > UCHAR_MAX) {
+            setReason(reason, "missing or invalid message type");
+            return eResult::MALFORMED;
+        }
+        const auto objects = document.find(KEY_OBJECTS);
+        if (objects == document.end() || !objects->is_array()) {
+            setReason(reason, "missing or invalid object list");
+            return eResult::MALFORMED;
+        }
+        list.setMsgType(static_cast<unsigned char>(msgType->get<int>()));
+        for (const nlohmann::json& entry : *objects) {
+            list.adopt(decodeObject(entry));
+        }
+        const auto ack = document.find(KEY_APPLIED);
+        if (ack != document.end()) {
+            applied = ack->get<bool>();
+        }
+        const auto text = document.find(KEY_ERROR);
+        if (text != document.end()) {
+            error = text->get<std::string>();
+        }
+    } catch (const std::exception& e) {
+        // Parse, type and range errors alike: the peer sent something we
+        // cannot trust, and a partial message is of no use.
+        clear();
+        setReason(reason, std::string("undecodable document: ") + e.what());
+        return eResult::MALFORMED;
+    }
+    return eResult::COMPLETE;
+}
+
+std::unique_ptr<cObject> cObjectFrame::decodeObject(const nlohmann::json& in) {
+    if (!in.is_object()) {
+        throw std::out_of_range("object entry is not a JSON object");
+    }
+    const nlohmann::json& code = in.at(KEY_TYPE);
+    const bool inRange = code.is_number_unsigned()
+                             ? code.get<std::uint64_t>() <= INT_MAX
+                             : code.is_number_integer() && code.get<std::int64_t>() >= INT_MIN &&
+                                   code.get<std::int64_t>() <= INT_MAX;
+    if (!inRange) {
+        throw std::out_of_range("object type code is not an integer");
+    }
+    std::unique_ptr<cObject> object;
+    switch (const int type = code.get<int>()) {
+        case cObject::TYPE_DIGITAL_INPUT:
+            object = std::make_unique<cObjectDInput>();
+            break;
+        case cObject::TYPE_DIGITAL_OUTPUT:
+            object = std::make_unique<cObjectDOutput>();
+            break;
+        case cObject::TYPE_ANALOG_INPUT:
+            object = std::make_unique<cObjectAInput>();
+            break;
+        default:
+            // Kept with its code so that the reader can report and skip it.
+            object = std::make_unique<cObject>(type);
+            break;
+    }
+    object->decode(in);
+    return object;
+}

@@ -1,0 +1,83 @@
+#ifndef TARWENDLE_OBJECTS_COBJECTFRAME_H
+#define TARWENDLE_OBJECTS_COBJECTFRAME_H
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "cObjectList.h"
+
+/*
+ * One message between the client and the object service, and its form on
+ * the wire: a 4-byte big-endian payload length, then one JSON document
+ *   {"version": 1, "msgtype": N, "objects": [...], "applied": B, "error": T}
+ * where "applied" is present only on a write acknowledgement and "error"
+ * only on an error reply. The list carries the message type and the objects;
+ * objects lent to it are encoded, objects decoded into it are owned by it.
+ */
+class cObjectFrame {
+public:
+    static constexpr std::size_t HEADER_SIZE = 4;
+    static constexpr std::size_t MAX_PAYLOAD = 1024 * 1024;
+    static constexpr int PROTOCOL_VERSION = 1;
+
+    // Message types.
+    static constexpr unsigned char MSG_ERROR = 0;  // reply: the request was refused
+    static constexpr unsigned char MSG_READ = 1;   // read a list of objects
+    static constexpr unsigned char MSG_WRITE = 2;  // write one object
+
+    enum class eResult {
+        COMPLETE,    // a whole frame was decoded
+        INCOMPLETE,  // more bytes are needed
+        TOO_LARGE,   // the length exceeds MAX_PAYLOAD; the stream cannot go on
+        MALFORMED,   // the document does not decode; the frame's bytes are known
+    };
+
+    cObjectFrame();
+    ~cObjectFrame();
+
+    cObjectFrame(const cObjectFrame&) = delete;
+    cObjectFrame& operator=(const cObjectFrame&) = delete;
+
+    cObjectList& getList() { return list; }
+    const cObjectList& getList() const { return list; }
+
+    void setApplied(bool value) { applied = value; }
+    bool getApplied() const { return applied; }
+
+    void setError(const std::string& text) { error = text; }
+    const std::string& getError() const { return error; }
+
+    // Empties the message, list included.
+    void clear();
+
+    // The whole frame, header and document. Fails (false, reason set) only
+    // when the document would exceed MAX_PAYLOAD.
+    bool encode(std::string& bytes, std::string* reason = nullptr) const;
+
+    // Reads the payload length from a header of HEADER_SIZE bytes.
+    static std::uint32_t readLength(const unsigned char* header);
+
+    // Decodes the frame at the start of data into this message, replacing
+    // what it held. `consumed` is the frame's size in bytes on COMPLETE and
+    // MALFORMED, so that a reader can skip it; otherwise 0. Never throws.
+    eResult decode(const char* data, std::size_t size, std::size_t& consumed,
+                   std::string* reason = nullptr);
+
+    // Decodes a payload (the document without header) into this message.
+    eResult decodePayload(const char* data, std::size_t size, std::string* reason = nullptr);
+
+    // Builds the object a wire form describes: the class its type code names,
+    // or a bare cObject keeping an unknown code. Raises what decode raises.
+    static std::unique_ptr<cObject> decodeObject(const nlohmann::json& in);
+
+private:
+    cObjectList list;
+    bool applied = false;
+    std::string error;
+};
+
+#endif

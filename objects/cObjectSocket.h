@@ -1,0 +1,56 @@
+#ifndef TARWENDLE_OBJECTS_COBJECTSOCKET_H
+#define TARWENDLE_OBJECTS_COBJECTSOCKET_H
+
+#include <sys/socket.h>
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+/*
+ * A non-blocking TCP stream socket whose every wait is bounded by a
+ * deadline. Writes never raise SIGPIPE. Closed on destruction.
+ */
+class cObjectSocket {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    cObjectSocket();
+    ~cObjectSocket();
+
+    cObjectSocket(const cObjectSocket&) = delete;
+    cObjectSocket& operator=(const cObjectSocket&) = delete;
+
+    // Turns a numeric IPv4 or IPv6 address, or "localhost", and a port into
+    // a socket address. Names are not looked up: a resolver call could not
+    // be bounded in time.
+    static bool resolve(const std::string& host, int port, sockaddr_storage& address,
+                        socklen_t& length);
+
+    bool isOpen() const { return fd >= 0; }
+    void close();
+
+    // Opens a connection, waiting until the deadline at most.
+    bool connect(const std::string& host, int port, Clock::time_point deadline,
+                 std::string* reason = nullptr);
+
+    // Whether an open connection still looks usable: the peer has not closed
+    // it, no error is pending and no unasked-for bytes wait.
+    bool isAlive() const;
+
+    // Sends every byte, or fails at the deadline.
+    bool sendAll(const char* data, std::size_t size, Clock::time_point deadline,
+                 std::string* reason = nullptr);
+
+    // Receives exactly `size` bytes, or fails at the deadline or end of stream.
+    bool receiveAll(char* data, std::size_t size, Clock::time_point deadline,
+                    std::string* reason = nullptr);
+
+private:
+    // Waits for the events until the deadline; false on timeout or error.
+    bool waitFor(short events, Clock::time_point deadline, std::string* reason);
+
+    int fd = -1;
+};
+
+#endif

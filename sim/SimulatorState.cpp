@@ -1,0 +1,257 @@
+#include "SimulatorState.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+const char* const KEY_DIGITAL_INPUTS = "digital_inputs";
+const char* const KEY_ANALOG_INPUTS = "analog_inputs";
+const char* const KEY_DIGITAL_OUTPUTS = "digital_outputs";
+const char* const KEY_FAULT = "fault";
+
+const std::size_t MAX_SERIAL_DIGITS = 8;  // device serials are 32 bits
+
+using Json = nlohmann::json;
+
+// Failures carry their place in the document, e.g. "digital_inputs[1].status".
+[[noreturn]] void fail(const std::string& where, const std::string& what) {
+    throw std::invalid_argument(where + ": " + what);
+}
+
+const Json& member(const Json& entry, const std::string& where, const char* key) {
+    const auto found = entry.find(key);
+    if (found == entry.end()) {
+        fail(where, std::string("missing \"") + key + "\"");
+    }
+    return *found;
+}
+
+std::string readLabel(const Json& entry, const std::string& where) {
+    const Json& label = member(entry, where, "label");
+    if (!label.is_string()) {
+        fail(where + ".label", "must be text");
+    }
+    return label.get<std::string>();
+}
+
+// Hexadecimal text, as device ids are written in the service's configuration.
+unsigned int readDeviceId(const Json& entry, const std::string& where) {
+    const Json& id = member(entry, where, "deviceid");
+    if (!id.is_string()) {
+        fail(where + ".deviceid", "must be hexadecimal text");
+    }
+    std::string digits = id.get<std::string>();
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits.erase(0, 2);
+    }
+    if (digits.empty() || digits.size() > MAX_SERIAL_DIGITS) {
+        fail(where + ".deviceid", "must be 1 to 8 hexadecimal digits");
+    }
+    for (const char c : digits) {
+        if (std::isxdigit(static_cast<unsigned char>(c)) == 0) {
+            fail(where + ".deviceid", "\"" + id.get<std::string>() + "\" is not hexadecimal");
+        }
+    }
+    return static_cast<unsigned int>(std::stoul(digits, nullptr, 16));
+}
+
+unsigned int readInteger(const Json& value, const std::string& where, unsigned int highest) {
+    if (!value.is_number_integer() || value.get<std::int64_t>() < 0 ||
+        (value.is_number_unsigned() && value.get<std::uint64_t>() > highest) ||
+        value.get<std::int64_t>() > static_cast<std::int64_t>(highest)) {
+        fail(where, "must be an integer from 0 to " + std::to_string(highest));
+    }
+    return static_cast<unsigned int>(value.get<std::int64_t>());
+}
+
+unsigned int readOptional(const Json& entry, const std::string& where, const char* key,
+                          unsigned int highest) {
+    const auto found = entry.find(key);
+    return found == entry.end() ? 0 : readInteger(*found, where + "." + key, highest);
+}
+
+unsigned int readRequired(const Json& entry, const std::string& where, const char* key,
+                          unsigned int highest) {
+    return readInteger(member(entry, where, key), where + "." + key, highest);
+}
+
+const Json& readList(const Json& document, const char* key) {
+    static const Json empty = Json::array();
+    const auto found = document.find(key);
+    if (found == document.end()) {
+        return empty;
+    }
+    if (!found->is_array()) {
+        fail(key, "must be a list");
+    }
+    return *found;
+}
+
+std::string place(const char* list, std::size_t index) {
+    return std::string(list) + "[" + std::to_string(index) + "]";
+}
+
+void readPort(cObjectPort& port, const Json& entry, const std::string& where) {
+    if (!entry.is_object()) {
+        fail(where, "must be an object");
+    }
+    port.setPortLabel(readLabel(entry, where).c_str());
+    port.setDeviceSerial(readDeviceId(entry, where));
+}
+
+}  // namespace
+
+const char* SimulatorState::faultName(eFault fault) {
+    switch (fault) {
+        case eFault::HANG:
+            return "hang";
+        case eFault::CLOSE:
+            return "close";
+        case eFault::GARBAGE:
+            return "garbage";
+        case eFault::NONE:
+        default:
+            return "none";
+    }
+}
+
+bool SimulatorState::parse(const std::string& text, std::string& why) {
+    SimulatorState next;
+    try {
+        const Json document = Json::parse(text);
+        if (!document.is_object()) {
+            fail("document", "must be a JSON object");
+        }
+        for (const auto& item : document.items()) {
+            const std::string& key = item.key();
+            if (key != KEY_DIGITAL_INPUTS && key != KEY_ANALOG_INPUTS &&
+                key != KEY_DIGITAL_OUTPUTS && key != KEY_FAULT) {
+                fail(key, "unknown member");  // most likely a typing error
+            }
+        }
+
+        const Json& dis = readList(document, KEY_DIGITAL_INPUTS);
+        for (std::size_t i = 0; i < dis.size(); ++i) {
+            const std::string where = place(KEY_DIGITAL_INPUTS, i);
+            cObjectDInput input;
+            readPort(input, dis[i], where);
+            input.setPortId(readOptional(dis[i], where, "portid", UINT32_MAX));
+            input.setPortStatus(static_cast<cObject::eObjectStatus>(
+                readRequired(dis[i], where, "status", cObject::STATUS_ALARM_CLEAR)));
+            next.digitalInputs.push_back(input);
+        }
+
+        const Json& ais = readList(document, KEY_ANALOG_INPUTS);
+        for (std::size_t i = 0; i < ais.size(); ++i) {
+            const std::string where = place(KEY_ANALOG_INPUTS, i);
+            cObjectAInput input;
+            readPort(input, ais[i], where);
+            input.setPortId(readOptional(ais[i], where, "portid", UINT32_MAX));
+            input.setPortStatus(static_cast<cObject::eObjectStatus>(
+                readOptional(ais[i], where, "status", cObject::STATUS_ALARM_CLEAR)));
+            const Json& value = member(ais[i], where, "value");
+            if (!value.is_number()) {
+                fail(where + ".value", "must be a number");
+            }
+            input.setCalculatedValue(value.get<float>());
+            next.analogInputs.push_back(input);
+        }
+
+        const Json& dos = readList(document, KEY_DIGITAL_OUTPUTS);
+        for (std::size_t i = 0; i < dos.size(); ++i) {
+            const std::string where = place(KEY_DIGITAL_OUTPUTS, i);
+            cObjectDOutput output;
+            readPort(output, dos[i], where);
+            output.setPortId(readRequired(dos[i], where, "portid", UINT32_MAX));
+            output.setPortStatus(static_cast<cObject::eObjectStatus>(
+                readOptional(dos[i], where, "status", cObject::STATUS_ALARM_CLEAR)));
+            output.setDefaultState(static_cast<cObject::eObjectIOState>(
+                readRequired(dos[i], where, "default", cObject::IOSTATE_LOW)));
+            output.setOutputState(static_cast<cObject::eObjectIOState>(
+                readRequired(dos[i], where, "state", cObject::IOSTATE_LOW)));
+            next.digitalOutputs.push_back(output);
+        }
+
+        const auto fault = document.find(KEY_FAULT);
+        if (fault != document.end()) {
+            const std::string name = fault->is_string() ? fault->get<std::string>() : "";
+            bool known = false;
+            for (const eFault candidate :
+                 {eFault::NONE, eFault::HANG, eFault::CLOSE, eFault::GARBAGE}) {
+                if (name == faultName(candidate)) {
+                    next.fault = candidate;
+                    known = true;
+                }
+            }
+            if (!known) {
+                fail(KEY_FAULT, "must be \"none\", \"hang\", \"close\" or \"garbage\"");
+            }
+        }
+    } catch (const std::exception& e) {
+        why = e.what();
+        return false;
+    }
+    *this = std::move(next);
+    return true;
+}
+
+const cObject* SimulatorState::find(const cObject& requested) const {
+    const auto* port = dynamic_cast<const cObjectPort*>(&requested);
+    if (port == nullptr) {
+        return nullptr;
+    }
+    const auto matches = [port](const cObjectPort& held) {
+        return held.getDeviceSerial() == port->getDeviceSerial() &&
+               std::strcmp(held.getPortLabel(), port->getPortLabel()) == 0;
+    };
+    switch (requested.getType()) {
+        case cObject::TYPE_DIGITAL_INPUT:
+            for (const auto& held : digitalInputs) {
+                if (matches(held)) {
+                    return &held;
+                }
+            }
+            break;
+        case cObject::TYPE_ANALOG_INPUT:
+            for (const auto& held : analogInputs) {
+                if (matches(held)) {
+                    return &held;
+                }
+            }
+            break;
+        case cObject::TYPE_DIGITAL_OUTPUT:
+            for (const auto& held : digitalOutputs) {
+                if (matches(held)) {
+                    return &held;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return nullptr;
+}
+
+bool SimulatorState::applyOutput(unsigned int serial, unsigned int portId, int state) {
+    if (state != cObject::IOSTATE_HIGH && state != cObject::IOSTATE_LOW) {
+        return false;
+    }
+    for (auto& output : digitalOutputs) {
+        if (output.getDeviceSerial() == serial && output.getPortId() == portId) {
+            output.setOutputState(static_cast<cObject::eObjectIOState>(state));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string SimulatorState::summary() const {
+    return std::to_string(digitalInputs.size()) + " digital inputs, " +
+           std::to_string(analogInputs.size()) + " analog inputs, " +
+           std::to_string(digitalOutputs.size()) + " digital outputs, fault " + faultName(fault);
+}

@@ -1,0 +1,55 @@
+#ifndef TARWENDLE_SIM_SIMULATORSTATE_H
+#define TARWENDLE_SIM_SIMULATORSTATE_H
+
+#include <string>
+#include <vector>
+
+#include "cObjectAInput.h"
+#include "cObjectDInput.h"
+#include "cObjectDOutput.h"
+
+/*
+ * What the simulated object service holds: its input and output ports and
+ * the fault it plays. Read from a JSON state document such as
+ *   {"digital_inputs": [{"label": "DI1", "deviceid": "a1", "status": 1}],
+ *    "analog_inputs": [{"label": "AI1", "deviceid": "a1", "value": 12.5}],
+ *    "digital_outputs": [{"label": "DO1", "deviceid": "a1", "portid": 3,
+ *                         "default": 2, "state": 2}],
+ *    "fault": "none"}
+ */
+class SimulatorState {
+public:
+    enum class eFault {
+        NONE,     // answer every request
+        HANG,     // read requests, never answer
+        CLOSE,    // close the connection without answering
+        GARBAGE,  // answer with bytes that are no valid frame
+    };
+
+    static const char* faultName(eFault fault);
+
+    // Replaces the state with the document's. On failure the state is left
+    // as it was and `why` says what is wrong.
+    bool parse(const std::string& text, std::string& why);
+
+    // The held object answering a requested one: same type code, label and
+    // device serial. Null when none matches.
+    const cObject* find(const cObject& requested) const;
+
+    // Sets the output state of the output with this device serial and port
+    // id. Only the states high and low are applied.
+    bool applyOutput(unsigned int serial, unsigned int portId, int state);
+
+    eFault getFault() const { return fault; }
+
+    // "2 digital inputs, 1 analog input, ..." for messages to people.
+    std::string summary() const;
+
+private:
+    std::vector<cObjectDInput> digitalInputs;
+    std::vector<cObjectAInput> analogInputs;
+    std::vector<cObjectDOutput> digitalOutputs;
+    eFault fault = eFault::NONE;
+};
+
+#endif

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "cObjectAInput.h"
+#include "cObjectDInput.h"
+#include "cObjectDOutput.h"
+#include "cObjectFrame.h"
+
+namespace {
+
+using Result = cObjectFrame::eResult;
+
+std::string header(std::uint32_t length) {
+    return {static_cast<char>(length >> 24), static_cast<char>((length >> 16) & 0xFF),
+            static_cast<char>((length >> 8) & 0xFF), static_cast<char>(length & 0xFF)};
+}
+
+std::string frameOf(const std::string& payload) {
+    return header(static_cast<std::uint32_t>(payload.size())) + payload;
+}
+
+Result decode(const std::string& bytes, cObjectFrame& frame, std::size_t& consumed) {
+    return frame.decode(bytes.data(), bytes.size(), consumed);
+}
+
+TEST(ObjectFrame, EveryObjectTypeSurvivesARoundTrip) {
+    cObjectDInput di;
+    di.setPortLabel("DI1 \xc3\xa9");  // UTF-8 passes untouched
+    di.setDeviceSerial(0xFFFFFFFFU);
+    di.setPortId(7);
+    di.setPortStatus(cObject::STATUS_ALARM_SET);
+    cObjectAInput ai;
+    ai.setPortLabel("AI1");
+    ai.setDeviceSerial(0xa1);
+    ai.setPortStatus(cObject::STATUS_ALARM_CLEAR);
+    ai.setCalculatedValue(-12.25F);
+    cObjectDOutput out;
+    out.setPortLabel("DO1");
+    out.setDeviceSerial(0xa1);
+    out.setPortId(3);
+    out.setOutputState(cObject::IOSTATE_HIGH);
+    out.setDefaultState(cObject::IOSTATE_LOW);
+    cObject unknown(42);
+
+    cObjectFrame sent;
+    sent.getList().setMsgType(cObjectFrame::MSG_READ);
+    sent.getList().add(&di);
+    sent.getList().add(&ai);
+    sent.getList().add(&out);
+    sent.getList().add(&unknown);
+    std::string bytes;
+    ASSERT_TRUE(sent.encode(bytes));
+
+    cObjectFrame got;
+    std::size_t consumed = 0;
+    ASSERT_EQ(decode(bytes, got, consumed), Result::COMPLETE);
+    EXPECT_EQ(consumed, bytes.size());
+    cObjectList& list = got.getList();
+    EXPECT_EQ(list.getMsgType(), cObjectFrame::MSG_READ);
+    ASSERT_EQ(list.numObjects(), 4);
+
+    auto* gotDi = dynamic_cast<cObjectDInput*>(list.at(0));
+    ASSERT_NE(gotDi, nullptr);
+    EXPECT_STREQ(gotDi->getPortLabel(), "DI1 \xc3\xa9");
+    EXPECT_EQ(gotDi->getDeviceSerial(), 0xFFFFFFFFU);
+    EXPECT_EQ(gotDi->getPortId(), 7U);
+    EXPECT_EQ(gotDi->getPortStatus(), cObject::STATUS_ALARM_SET);
+
+    auto* gotAi = dynamic_cast<cObjectAInput*>(list.at(1));
+    ASSERT_NE(gotAi, nullptr);
+    EXPECT_STREQ(gotAi->getPortLabel(), "AI1");
+    EXPECT_EQ(gotAi->getPortStatus(), cObject::STATUS_ALARM_CLEAR);
+    EXPECT_FLOAT_EQ(gotAi->getCalculatedValue(), -12.25F);
+
+    auto* gotOut = dynamic_cast<cObjectDOutput*>(list.at(2));
+    ASSERT_NE(gotOut, nullptr);
+    EXPECT_EQ(gotOut->getDeviceSerial(), 0xa1U);
+    EXPECT_EQ(gotOut->getPortId(), 3U);
+    EXPECT_EQ(gotOut->getOutputState(), cObject::IOSTATE_HIGH);
+    EXPECT_EQ(gotOut->getDefaultState(), cObject::IOSTATE_LOW);
+
+    // An unknown type is kept as a bare object with its code, for the reader to skip.
+    EXPECT_EQ(list.at(3)->getType(), 42);
+    EXPECT_EQ(dynamic_cast<cObjectPort*>(list.at(3)), nullptr);
+}
+
+TEST(ObjectFrame, AcknowledgementAndErrorTextSurvive) {
+    cObjectFrame ack;
+    ack.getList().setMsgType(cObjectFrame::MSG_WRITE);
+    ack.setApplied(true);
+    cObjectFrame refusal;
+    refusal.getList().setMsgType(cObjectFrame::MSG_ERROR);
+    refusal.setError("no such thing");
+    std::string first;
+    std::string second;
+    ASSERT_TRUE(ack.encode(first));
+    ASSERT_TRUE(refusal.encode(second));
+
+    // Two frames back to back decode one at a time.
+    const std::string stream = first + second;
+    cObjectFrame got;
+    std::size_t consumed = 0;
+    ASSERT_EQ(decode(stream, got, consumed), Result::COMPLETE);
+    EXPECT_TRUE(got.getApplied());
+    EXPECT_EQ(got.getList().getMsgType(), cObjectFrame::MSG_WRITE);
+    ASSERT_EQ(got.decode(stream.data() + consumed, stream.size() - consumed, consumed),
+              Result::COMPLETE);
+    EXPECT_FALSE(got.getApplied());
+    EXPECT_EQ(got.getError(), "no such thing");
+}
+
+TEST(ObjectFrame, RefusesToEncodeAMessageOverTheLimit) {
+    cObjectDInput big;
+    big.setPortLabel(std::string(cObjectFrame::MAX_PAYLOAD, 'x').c_str());
+    cObjectFrame frame;
+    frame.getList().setMsgType(cObjectFrame::MSG_READ);
+    frame.getList().add(&big);
+    std::string bytes;
+    std::string why;
+    EXPECT_FALSE(frame.encode(bytes, &why));
+    EXPECT_NE(why.find("exceeds"), std::string::npos);
+}
+
+struct MalformedCase {
+    const char* name;
+    std::string bytes;
+    Result expected;
+};
+
+void PrintTo(const MalformedCase& test, std::ostream* os) {
+    *os << test.name;
+}
+
+std::string document(const std::string& objects, const std::string& extra = "") {
+    return frameOf(R"({"version":1,"msgtype":1,"objects":)" + objects + extra + "}");
+}
+
+const std::string DI = R"("type":2,"label":"DI1","serial":161,"port":0)";
+
+class ObjectFrameMalformed : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(ObjectFrameMalformed, IsRejectedWithoutThrowingOrKeepingObjects) {
+    const MalformedCase& test = GetParam();
+    cObjectFrame frame;
+    cObjectDInput leftover;
+    frame.getList().add(&leftover);
+    std::size_t consumed = 99;
+    std::string why;
+    EXPECT_EQ(frame.decode(test.bytes.data(), test.bytes.size(), consumed, &why), test.expected);
+    if (test.expected == Result::MALFORMED) {
+        EXPECT_EQ(consumed, test.bytes.size()) << "a reader must be able to skip the frame";
+        EXPECT_EQ(frame.getList().numObjects(), 0);
+        EXPECT_FALSE(why.empty());
+    } else {
+        EXPECT_EQ(consumed, 0U);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, ObjectFrameMalformed,
+    ::testing::Values(
+        MalformedCase{"Empty", "", Result::INCOMPLETE},
+        MalformedCase{"PartOfHeader", std::string("\0\0\0", 3), Result::INCOMPLETE},
+        MalformedCase{"TruncatedPayload", header(10) + "{\"ver", Result::INCOMPLETE},
+        MalformedCase{"LargestLengthWaitsForItsBytes", header(cObjectFrame::MAX_PAYLOAD) + "{",
+                      Result::INCOMPLETE},
+        MalformedCase{"OneByteOverTheLimit", header(cObjectFrame::MAX_PAYLOAD + 1),
+                      Result::TOO_LARGE},
+        MalformedCase{"HugeLength", header(0xFFFFFFFFU) + "{}", Result::TOO_LARGE},
+        MalformedCase{"EmptyPayload", header(0), Result::MALFORMED},
+        MalformedCase{"NotJson", frameOf("{oops"), Result::MALFORMED},
+        MalformedCase{"TrailingBytes", document("[]", "} x"), Result::MALFORMED},
+        MalformedCase{"NotAnObject", frameOf("[1,2]"), Result::MALFORMED},
+        MalformedCase{"NoVersion", frameOf(R"({"msgtype":1,"objects":[]})"), Result::MALFORMED},
+        MalformedCase{"OtherVersion", frameOf(R"({"version":2,"msgtype":1,"objects":[]})"),
+                      Result::MALFORMED},
+        MalformedCase{"MsgTypeTooBig", frameOf(R"({"version":1,"msgtype":256,"objects":[]})"),
+                      Result::MALFORMED},
+        MalformedCase{"MsgTypeAsText", frameOf(R"({"version":1,"msgtype":"1","objects":[]})"),
+                      Result::MALFORMED},
+        MalformedCase{"ObjectsNotAList", document("{}"), Result::MALFORMED},
+        MalformedCase{"EntryNotAnObject", document("[3]"), Result::MALFORMED},
+        MalformedCase{"EntryWithoutType", document(R"([{"label":"x"}])"), Result::MALFORMED},
+        MalformedCase{"TypeAsFraction", document(R"([{"type":2.5}])"), Result::MALFORMED},
+        MalformedCase{"StatusOutOfRange", document("[{" + DI + R"(,"status":7}])"),
+                      Result::MALFORMED},
+        MalformedCase{"NegativeSerial",
+                      document(R"([{"type":2,"label":"a","serial":-1,"port":0,"status":0}])"),
+                      Result::MALFORMED},
+        MalformedCase{
+            "SerialOver32Bits",
+            document(R"([{"type":2,"label":"a","serial":4294967296,"port":0,"status":0}])"),
+            Result::MALFORMED},
+        MalformedCase{"LabelNotText",
+                      document(R"([{"type":2,"label":5,"serial":1,"port":0,"status":0}])"),
+                      Result::MALFORMED},
+        MalformedCase{"OutputWithoutState",
+                      document(R"([{"type":3,"label":"DO","serial":1,"port":3,"status":0,)"
+                               R"("default":2}])"),
+                      Result::MALFORMED},
+        MalformedCase{"AnalogValueBoolean",
+                      document(R"([{"type":4,"label":"AI","serial":1,"port":0,"status":0,)"
+                               R"("value":true}])"),
+                      Result::MALFORMED},
+        MalformedCase{"GoodObjectThenBadOne",
+                      document("[{" + DI + R"(,"status":1},{)" + DI + R"(,"status":9}])"),
+                      Result::MALFORMED},
+        MalformedCase{"AppliedNotBoolean", document("[]", R"(,"applied":1)"), Result::MALFORMED},
+        MalformedCase{"DeepNesting", document(std::string(100000, '[') + std::string(100000, ']')),
+                      Result::MALFORMED}),
+    [](const ::testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
+
+}  // namespace

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "SimulatorState.h"
+
+namespace {
+
+const char* const GOOD = R"({
+  "digital_inputs": [{"label": "DI1", "deviceid": "a1", "status": 1}],
+  "analog_inputs": [{"label": "AI1", "deviceid": "0xA1", "value": 12.5}],
+  "digital_outputs": [{"label": "DO1", "deviceid": "a1", "portid": 3, "default": 2, "state": 2}],
+  "fault": "hang"})";
+
+cObjectDInput digitalInput(const char* label, unsigned int serial) {
+    cObjectDInput input;
+    input.setPortLabel(label);
+    input.setDeviceSerial(serial);
+    return input;
+}
+
+TEST(SimulatorState, MatchesByTypeLabelAndSerial) {
+    SimulatorState state;
+    std::string why;
+    ASSERT_TRUE(state.parse(GOOD, why)) << why;
+    EXPECT_EQ(state.getFault(), SimulatorState::eFault::HANG);
+
+    const cObject* found = state.find(digitalInput("DI1", 0xa1));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(dynamic_cast<const cObjectDInput&>(*found).getPortStatus(),
+              cObject::STATUS_ALARM_SET);
+    EXPECT_EQ(state.find(digitalInput("DI1", 0xa2)), nullptr);
+    EXPECT_EQ(state.find(digitalInput("AI1", 0xa1)), nullptr) << "same label, other type";
+
+    cObjectAInput analog;
+    analog.setPortLabel("AI1");
+    analog.setDeviceSerial(0xa1);
+    ASSERT_NE(state.find(analog), nullptr);
+    EXPECT_FLOAT_EQ(dynamic_cast<const cObjectAInput&>(*state.find(analog)).getCalculatedValue(),
+                    12.5F);
+}
+
+TEST(SimulatorState, AppliesOnlyHighOrLowToAnExistingOutput) {
+    SimulatorState state;
+    std::string why;
+    ASSERT_TRUE(state.parse(GOOD, why)) << why;
+    cObjectDOutput output;
+    output.setPortLabel("DO1");
+    output.setDeviceSerial(0xa1);
+    const auto current = [&] {
+        return dynamic_cast<const cObjectDOutput&>(*state.find(output)).getOutputState();
+    };
+
+    EXPECT_FALSE(state.applyOutput(0xa1, 3, 0));
+    EXPECT_FALSE(state.applyOutput(0xa1, 3, 3));
+    EXPECT_FALSE(state.applyOutput(0xa1, 4, 1));
+    EXPECT_FALSE(state.applyOutput(0xa2, 3, 1));
+    EXPECT_EQ(current(), cObject::IOSTATE_LOW);
+    EXPECT_TRUE(state.applyOutput(0xa1, 3, 1));
+    EXPECT_EQ(current(), cObject::IOSTATE_HIGH);
+}
+
+struct BadDocument {
+    const char* name;
+    const char* text;
+    const char* mentions;  // the reason must point at the culprit
+};
+
+void PrintTo(const BadDocument& test, std::ostream* os) {
+    *os << test.name;
+}
+
+class SimulatorStateBad : public ::testing::TestWithParam<BadDocument> {};
+
+TEST_P(SimulatorStateBad, KeepsTheLastGoodState) {
+    SimulatorState state;
+    std::string why;
+    ASSERT_TRUE(state.parse(GOOD, why)) << why;
+
+    EXPECT_FALSE(state.parse(GetParam().text, why));
+    EXPECT_NE(why.find(GetParam().mentions), std::string::npos) << why;
+    EXPECT_EQ(state.getFault(), SimulatorState::eFault::HANG);
+    EXPECT_NE(state.find(digitalInput("DI1", 0xa1)), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, SimulatorStateBad,
+    ::testing::Values(
+        BadDocument{"Empty", "", "parse"}, BadDocument{"NotAnObject", "[]", "object"},
+        BadDocument{"UnknownMember", R"({"digital_input": []})", "digital_input"},
+        BadDocument{"ListNotAList", R"({"analog_inputs": {}})", "analog_inputs"},
+        BadDocument{"DeviceIdNumber",
+                    R"({"digital_inputs": [{"label": "a", "deviceid": 161, "status": 1}]})",
+                    "digital_inputs[0].deviceid"},
+        BadDocument{"DeviceIdNotHex",
+                    R"({"digital_inputs": [{"label": "a", "deviceid": "g1", "status": 1}]})",
+                    "not hexadecimal"},
+        BadDocument{"DeviceIdTooLong",
+                    R"({"digital_inputs": [{"label": "a", "deviceid": "123456789", "status": 1}]})",
+                    "deviceid"},
+        BadDocument{"StatusOutOfRange",
+                    R"({"digital_inputs": [{"label": "a", "deviceid": "1", "status": 3}]})",
+                    "status"},
+        BadDocument{"MissingValue", R"({"analog_inputs": [{"label": "a", "deviceid": "1"}]})",
+                    "value"},
+        BadDocument{"OutputWithoutPort",
+                    R"({"digital_outputs": [{"label": "a", "deviceid": "1", "default": 2,
+                        "state": 2}]})",
+                    "portid"},
+        BadDocument{"UnknownFault", R"({"fault": "smoke"})", "fault"}),
+    [](const ::testing::TestParamInfo<BadDocument>& info) { return info.param.name; });
+
+}  // namespace
