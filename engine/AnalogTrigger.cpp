@@ -1,0 +1,34 @@
+#include <iostream>
+#include <string>
+
+#include "RuleText.h"
+#include "WendleEngine.h"
+
+WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
+    setPortLabel(entry["label"].get<std::string>().c_str());
+    setDeviceSerial(RuleText::toDeviceId(entry["deviceid"].get<std::string>()));
+    // JSON equality: exact and case-sensitive, and no match for a non-string.
+    if (entry["operation"] == "gt") {
+        operation = OPERATION_GT;
+    }
+    if (entry["operation"] == "lt") {
+        operation = OPERATION_LT;
+    }
+    level = RuleText::toLevel(entry["value"].get<std::string>());
+    std::cout << "Level set to '" << level << "' " << std::endl;
+}
+
+WendleEngine::AnalogTrigger::~AnalogTrigger() = default;
+
+// Ordered comparisons: a value equal to the level, or nan on either side,
+// never releases.
+bool WendleEngine::AnalogTrigger::shouldRelease() const {
+    switch (operation) {
+        case OPERATION_GT:
+            return getCalculatedValue() > level;
+        case OPERATION_LT:
+            return getCalculatedValue() < level;
+        default:
+            return false;
+    }
+}

@@ -1,0 +1,254 @@
+/*
+ * The engine: built once from the IO-data section, then one poll every 22
+ * seconds for the life of the process. A poll asks the object service for
+ * every watched input and the output, hands each answer to the rules that
+ * watch it, decides, and writes the output back.
+ */
+#include "WendleEngine.h"
+
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "EngineSettings.h"
+
+WendleEngine* WendleEngine::_WendleEngine = nullptr;
+
+/*
+ * Construction. Every entry is logged before it is built, so that the log
+ * shows which entry a configuration error came from. Any error leaves here
+ * unchanged; what was built so far is released with the members.
+ */
+WendleEngine::WendleEngine(nlohmann::json section) : cWlog2("WendleEngine") {
+    output.parse(section["output"]);
+
+    nlohmann::json& triggers = section["triggers"];
+    if (!triggers.is_null()) {
+        log << "Found some triggers..." << triggers.size() << " of them" << std::endl;
+        for (nlohmann::json& entry : triggers) {
+            log << entry.dump() << std::endl;
+            if (entry["type"] == "digital") {
+                log << "Digital" << std::endl;
+                digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
+                digital_index.add(digital_triggers.back().get());
+            } else if (entry["type"] == "analog") {
+                log << "Analog" << std::endl;
+                analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
+                analog_index.add(analog_triggers.back().get());
+            }
+        }
+
+        nlohmann::json& limits = section["timelimits"];
+        if (!limits.is_null()) {
+            for (nlohmann::json& entry : limits) {
+                log << entry.dump() << std::endl;
+                const std::string mustrun = entry["mustrun"].get<std::string>();
+                TimeLimit limit(entry);
+                if (mustrun == "true") {
+                    mustrun_limits.push_back(std::move(limit));
+                } else {
+                    exclude_limits.push_back(std::move(limit));
+                }
+            }
+        }
+    }
+
+    client = std::make_unique<cObjectClient>();
+}
+
+void WendleEngine::useClient(std::unique_ptr<cObjectClient> replacement) {
+    client = std::move(replacement);
+}
+
+void WendleEngine::start(nlohmann::json section) {
+    if (_WendleEngine != nullptr) {
+        return;
+    }
+    // Published only once complete: a failed start leaves no engine behind.
+    auto engine = std::make_unique<WendleEngine>(std::move(section));
+    _WendleEngine = engine.release();
+    _WendleEngine->run();
+}
+
+void WendleEngine::run() {
+    log << "Wendle Engine starting ..." << std::endl;
+    log << "Output Port is: " << std::hex << output.getDeviceSerial() << ": '"
+        << output.getPortLabel() << "'   " << std::endl;
+
+    // An unreachable service shows up as polls without a response; the
+    // client reconnects by itself.
+    client->start(engine_settings::kServiceHost, engine_settings::kServicePort);
+
+    for (;;) {
+        update_ports();
+        for (int tick = 0; tick < engine_settings::kTicksBetweenPolls; ++tick) {
+            sleep(engine_settings::kTickSeconds);
+            debug << "tick.." << std::endl;
+        }
+    }
+}
+
+/*
+ * One poll. The debug lines are formatted only when debug events are kept:
+ * a controller normally runs at INFO, and a poll must stay cheap.
+ */
+void WendleEngine::update_ports() {
+    tracing = debug.isEnabled();
+
+    cObjectList request;
+    request.setMsgType(engine_settings::kReadObjects);
+
+    if (tracing) {
+        debug << digital_triggers.size() << " Digital Triggers " << std::endl;
+        debug << analog_triggers.size() << " Analog Triggers " << std::endl;
+    }
+    for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
+        if (tracing) {
+            debug << "Adding Digital Trigger " << std::endl;
+            debug << "Port Label: " << trigger->getPortLabel() << " " << std::endl;
+            debug << "DeviceID: " << trigger->getDeviceSerial() << " " << std::endl;
+        }
+        // A digital input the response leaves out counts as unreported.
+        trigger->setPortStatus(cObject::STATUS_CLEARED);
+        request.add(trigger.get());
+    }
+    for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
+        if (tracing) {
+            debug << "Adding Analog Trigger" << std::endl;
+        }
+        request.add(trigger.get());
+    }
+    request.add(&output);
+
+    cObjectList* response = client->get(&request);
+    if (response == nullptr) {
+        log << "Bad response" << std::endl;
+        return;
+    }
+
+    if (tracing) {
+        debug << "Got " << response->numObjects() << " Response Objects " << std::endl;
+    }
+    for (cObject* object = response->first(); object != nullptr; object = response->next()) {
+        switch (object->getType()) {
+            case cObject::TYPE_DIGITAL_OUTPUT: {
+                // Every digital output in a response is taken: the last one wins.
+                auto* port = static_cast<cObjectDOutput*>(object);
+                if (tracing) {
+                    debug << "Got Digital Output " << std::endl;
+                    debug << "Port Number: " << port->getPortId() << " " << std::endl;
+                    debug << "Port Label:" << port->getPortLabel() << " " << std::endl;
+                }
+                output.setOutputState(port->getOutputState());
+                output.setDefaultState(port->getDefaultState());
+                output.setPortId(port->getPortId());
+                break;
+            }
+            case cObject::TYPE_ANALOG_INPUT:
+                if (tracing) {
+                    debug << "Got Analog input" << std::endl;
+                }
+                update_trigger(static_cast<cObjectAInput*>(object));
+                break;
+            case cObject::TYPE_DIGITAL_INPUT:
+                if (tracing) {
+                    debug << "Got Digital Input " << std::endl;
+                }
+                update_trigger(static_cast<cObjectDInput*>(object));
+                break;
+            default:
+                log << "We don't handle this type" << std::endl;
+                break;
+        }
+    }
+
+    update_output();
+}
+
+// Every analog trigger on this input takes its value.
+void WendleEngine::update_trigger(cObjectAInput* input) {
+    for (AnalogTrigger* trigger :
+         analog_index.find(input->getDeviceSerial(), input->getPortLabel())) {
+        trigger->setCalculatedValue(input->getCalculatedValue());
+        if (tracing) {
+            debug << "Setting " << trigger->getDeviceSerial() << ":" << trigger->getPortLabel()
+                  << " to " << trigger->getCalculatedValue() << " " << std::endl;
+        }
+    }
+}
+
+// Every digital trigger on this input takes its alarm status.
+void WendleEngine::update_trigger(cObjectDInput* input) {
+    for (DigitalTrigger* trigger :
+         digital_index.find(input->getDeviceSerial(), input->getPortLabel())) {
+        trigger->setPortStatus(input->getPortStatus());
+        if (tracing) {
+            debug << "Setting " << trigger->getDeviceSerial() << ":" << trigger->getPortLabel()
+                  << " to "
+                  << (trigger->getPortStatus() == cObject::STATUS_ALARM_SET ? "ALARM_SET"
+                                                                            : "ALARM_CLEAR")
+                  << " " << std::endl;
+        }
+    }
+}
+
+/*
+ * The decision: any trigger asking for release releases; an active must-run
+ * window releases whatever the triggers say; an active exclude window
+ * inhibits whatever else holds. Every rule is asked, every window logged.
+ */
+void WendleEngine::update_output() {
+    bool release = false;
+
+    for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
+        if (trigger->shouldRelease()) {
+            release = true;
+        }
+    }
+    for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
+        if (trigger->shouldRelease()) {
+            release = true;
+        }
+    }
+
+    for (const TimeLimit& limit : mustrun_limits) {
+        debug << "Include Trigger" << std::endl;
+        if (limit.isInRange()) {
+            debug << "Time within range" << std::endl;
+            release = true;
+        } else {
+            debug << "Time out of range" << std::endl;
+        }
+    }
+    for (const TimeLimit& limit : exclude_limits) {
+        debug << "Exclude Trigger" << std::endl;
+        if (limit.isInRange()) {
+            debug << "Time within range" << std::endl;
+            release = false;
+        } else {
+            debug << "Time out of range" << std::endl;
+        }
+    }
+
+    if (release) {
+        debug << "Release Output " << std::endl;
+        output.Release();
+    } else {
+        debug << "Inhibit Output " << std::endl;
+        output.Inhibit();
+    }
+
+    cObjectDOutput message;
+    message.setDeviceSerial(output.getDeviceSerial());
+    message.setPortId(output.getPortId());
+    if (output.getOutputState() == cObject::IOSTATE_HIGH) {
+        debug << "Setting Output to HIGH " << std::endl;
+    } else if (output.getOutputState() == cObject::IOSTATE_LOW) {
+        debug << "Setting Output to LOW " << std::endl;
+    }
+    message.setOutputState(output.getOutputState());
+    message.setDefaultState(cObject::IOSTATE_NONE);
+    client->set(&message);
+}

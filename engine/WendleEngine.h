@@ -1,0 +1,128 @@
+#ifndef TARWENDLE_ENGINE_WENDLEENGINE_H
+#define TARWENDLE_ENGINE_WENDLEENGINE_H
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "PortIndex.h"
+#include "cObjectAInput.h"
+#include "cObjectClient.h"
+#include "cObjectDInput.h"
+#include "cObjectDOutput.h"
+#include "cWlog2.h"
+
+/*
+ * The output-control engine: owns the controlled output, the trigger rules
+ * and the weekly time windows, and decides on every poll whether the output
+ * is released or inhibited.
+ */
+class WendleEngine : public cWlog2 {
+public:
+    // The controlled digital output. Its states and port id are refreshed by
+    // every poll; the configuration only names it.
+    class OutputPort : public cObjectDOutput {
+    public:
+        ~OutputPort() override;
+
+        // Takes port label and hexadecimal device id from the "output"
+        // object; null leaves the port as it was built.
+        void parse(nlohmann::json output);
+
+        // Puts the output at its default state.
+        void Inhibit();
+        // Puts the output at the opposite of its default state.
+        void Release();
+    };
+
+    // A rule on a digital input's alarm status.
+    class DigitalTrigger : public cObjectDInput {
+    public:
+        static constexpr int32_t OPERATION_ALARM = 0;
+        static constexpr int32_t OPERATION_NOALARM = 1;
+        // Held when "operation" names neither condition; never releases.
+        static constexpr int32_t OPERATION_NONE = -1;
+
+        explicit DigitalTrigger(nlohmann::json entry);
+        ~DigitalTrigger() override;
+
+        bool shouldRelease() const;
+
+        int32_t operation = OPERATION_NONE;
+    };
+
+    // A rule on an analog input's calculated value against a level.
+    class AnalogTrigger : public cObjectAInput {
+    public:
+        static constexpr int32_t OPERATION_GT = 0;
+        static constexpr int32_t OPERATION_LT = 1;
+        // Held when "operation" names neither condition; never releases.
+        static constexpr int32_t OPERATION_NONE = -1;
+
+        explicit AnalogTrigger(nlohmann::json entry);
+        ~AnalogTrigger() override;
+
+        bool shouldRelease() const;
+
+        int32_t operation = OPERATION_NONE;
+        float level = 0.0F;
+    };
+
+    // One weekly window: a day list (empty means every day) and optional
+    // start and stop bounds, both minutes included.
+    class TimeLimit {
+    public:
+        explicit TimeLimit(nlohmann::json entry);
+
+        // Whether the current local time lies inside the window.
+        bool isInRange() const;
+        // The same test against a given broken-down local time.
+        bool isInRange(const std::tm& now) const;
+
+        std::vector<int> days;
+        uint32_t startHour = 0;
+        uint32_t startMinute = 0;
+        bool hasStart = false;
+        uint32_t stopHour = 0;
+        uint32_t stopMinute = 0;
+        bool hasStop = false;
+    };
+
+    // Builds the engine from the IO-data section: output port, triggers,
+    // time limits, then the client (not yet connected).
+    explicit WendleEngine(nlohmann::json section);
+
+    // Builds the one engine and runs it; does nothing if it exists.
+    static void start(nlohmann::json section);
+    static WendleEngine* _WendleEngine;
+
+    // Connects and polls forever.
+    void run();
+    // One poll: request, response walk, decision, output write.
+    void update_ports();
+    void update_trigger(cObjectAInput* input);
+    void update_trigger(cObjectDInput* input);
+    void update_output();
+
+    // Talks to another object service (a fake in tests and benchmarks).
+    void useClient(std::unique_ptr<cObjectClient> replacement);
+
+private:
+    std::unique_ptr<cObjectClient> client;
+    OutputPort output;
+    std::vector<std::unique_ptr<AnalogTrigger>> analog_triggers;
+    std::vector<std::unique_ptr<DigitalTrigger>> digital_triggers;
+    std::vector<TimeLimit> mustrun_limits;
+    std::vector<TimeLimit> exclude_limits;
+
+    // The triggers by the port they watch, so a response is matched
+    // without scanning every trigger for every input.
+    PortIndex<AnalogTrigger> analog_index;
+    PortIndex<DigitalTrigger> digital_index;
+    // Whether this poll formats its debug lines at all.
+    bool tracing = false;
+};
+
+#endif

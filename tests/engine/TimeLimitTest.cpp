@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "ErrorText.h"
+#include "WendleEngine.h"
+
+namespace {
+
+using nlohmann::json;
+using TimeLimit = WendleEngine::TimeLimit;
+
+constexpr int SUNDAY = 0;
+constexpr int MONDAY = 1;
+constexpr int SATURDAY = 6;
+
+// Builds a time limit, keeping its trace out of the test output.
+TimeLimit quiet(const json& entry) {
+    testing::internal::CaptureStdout();
+    struct Restore {
+        ~Restore() { testing::internal::GetCapturedStdout(); }
+    } restore;
+    return TimeLimit(entry);
+}
+
+json window(const char* from, const char* to, json days = nullptr) {
+    return {{"from", from}, {"to", to}, {"days", days}};
+}
+
+std::tm at(int weekday, int hour, int minute, int second) {
+    std::tm now{};
+    now.tm_wday = weekday;
+    now.tm_hour = hour;
+    now.tm_min = minute;
+    now.tm_sec = second;
+    return now;
+}
+
+int currentWeekday() {
+    const std::time_t seconds = std::time(nullptr);
+    std::tm now{};
+    localtime_r(&seconds, &now);
+    return now.tm_wday;
+}
+
+// The trace, or the error and the trace written before it. W in a trace
+// stands for the current weekday.
+TEST(TimeLimitTest, ConstructionTraceAndErrors) {
+    const std::string error302 = "[json.exception.type_error.302] type must be ";
+    const struct {
+        json entry;
+        std::string trace;
+        std::string error;
+    } cases[] = {
+        {window("07:30", "17:00", {1, 2.9, true}),
+         "Day 1\nDay 2.9\nDay true\n Day of week: W\nStart: 7-30:-1\nStop: 17-0:-1\n", ""},
+        {window("", "", 3), "Day 3\n Day of week: W\nStart: 0-0:-0\nStop: 0-0:-0\n", ""},
+        {window("-1:00", ""), " Day of week: W\nStart: 4294967295-0:-1\nStop: 0-0:-0\n", ""},
+        {window("", "", {1, "2"}), "Day 1\nDay \"2\"\n", error302 + "number, but is string"},
+        {{{"to", ""}}, " Day of week: W\n", error302 + "string, but is null"},
+        {{{"from", ""}, {"to", false}}, " Day of week: W\n", error302 + "string, but is boolean"},
+        {window("ab:00", ""), " Day of week: W\n", "invalid_argument: stoi"},
+        {window("7:", ""), " Day of week: W\n", "invalid_argument: stoi"},
+        {window("", "99999999999:00"), " Day of week: W\n", "out_of_range: stoi"},
+    };
+    for (const auto& c : cases) {
+        const int before = currentWeekday();
+        testing::internal::CaptureStdout();
+        const std::string error = errorText([&] { TimeLimit limit(c.entry); });
+        const std::string out = testing::internal::GetCapturedStdout();
+        const int after = currentWeekday();
+        EXPECT_EQ(error, c.error) << c.entry.dump();
+        if (before != after) {
+            GTEST_SKIP() << "the day changed during the test";
+        }
+        std::string expected = c.trace;
+        const std::string::size_type weekday = expected.find('W');
+        if (weekday != std::string::npos) {
+            expected[weekday] = static_cast<char>('0' + before);
+        }
+        EXPECT_EQ(out, expected) << c.entry.dump();
+    }
+}
+
+TEST(TimeLimitTest, DaysInEachForm) {
+    const std::pair<json, std::vector<int>> cases[] = {
+        {nullptr, {}},
+        {json::array(), {}},
+        {3, {3}},
+        {{true}, {1}},
+        {{2.9, 2, 2}, {2, 2, 2}},
+        {{{"b", 5}, {"a", 4}}, {4, 5}},  // member values in key order
+    };
+    for (const auto& [days, expected] : cases) {
+        EXPECT_EQ(quiet(window("", "", days)).days, expected) << days.dump();
+    }
+    EXPECT_TRUE(quiet({{"from", ""}, {"to", ""}}).days.empty());
+}
+
+TEST(TimeLimitTest, BoundText) {
+    const struct {
+        const char* text;
+        uint32_t hour, minute;
+        bool has;
+    } cases[] = {
+        {"07:30", 7, 30, true}, {"7", 7, 7, true}, {"07:30:59", 7, 30, true},
+        {" 8: 05", 8, 5, true}, {"", 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        const TimeLimit from = quiet(window(c.text, ""));
+        const TimeLimit to = quiet(window("", c.text));
+        EXPECT_EQ(std::make_tuple(from.startHour, from.startMinute, from.hasStart),
+                  std::make_tuple(c.hour, c.minute, c.has))
+            << '"' << c.text << '"';
+        EXPECT_EQ(std::make_tuple(to.stopHour, to.stopMinute, to.hasStop),
+                  std::make_tuple(c.hour, c.minute, c.has))
+            << '"' << c.text << '"';
+    }
+}
+
+TEST(TimeLimitTest, InRangeAtBoundaries) {
+    const struct {
+        json entry;
+        std::vector<std::pair<std::tm, bool>> times;
+    } cases[] = {
+        {window("08:00", "17:00"),
+         {{at(MONDAY, 7, 59, 59), false},
+          {at(MONDAY, 8, 0, 0), true},
+          {at(MONDAY, 17, 0, 59), true},
+          {at(MONDAY, 17, 1, 0), false}}},
+        {window("08:00", ""), {{at(SUNDAY, 7, 59, 59), false}, {at(SUNDAY, 23, 59, 59), true}}},
+        {window("", "06:00"), {{at(SUNDAY, 0, 0, 0), true}, {at(SUNDAY, 6, 1, 0), false}}},
+        {window("", "25:00"), {{at(SATURDAY, 23, 59, 0), true}}},
+        {window("", "", {1, 5}),
+         {{at(SUNDAY, 12, 0, 0), false}, {at(MONDAY, 12, 0, 0), true}, {at(5, 0, 0, 0), true}}},
+    };
+    for (const auto& c : cases) {
+        const TimeLimit limit = quiet(c.entry);
+        for (const auto& [now, expected] : c.times) {
+            EXPECT_EQ(limit.isInRange(now), expected)
+                << c.entry.dump() << " day " << now.tm_wday << " " << now.tm_hour << ":"
+                << now.tm_min << ":" << now.tm_sec;
+        }
+    }
+}
+
+TEST(TimeLimitTest, WindowsThatCannotMatch) {
+    for (const json& entry : {window("22:00", "06:00"), window("08:00", "07:59"),
+                              window("", "", {7}), window("25:00", ""), window("-1:00", "")}) {
+        const TimeLimit limit = quiet(entry);
+        for (int day = SUNDAY; day <= SATURDAY; ++day) {
+            for (int hour = 0; hour < 24; ++hour) {
+                EXPECT_FALSE(limit.isInRange(at(day, hour, 0, 0))) << entry.dump();
+                EXPECT_FALSE(limit.isInRange(at(day, hour, 59, 59))) << entry.dump();
+            }
+        }
+    }
+}
+
+TEST(TimeLimitTest, ClockPath) {
+    EXPECT_TRUE(quiet(window("", "")).isInRange());
+    EXPECT_FALSE(quiet(window("", "", {7})).isInRange());
+}
+
+}  // namespace

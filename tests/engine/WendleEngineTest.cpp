@@ -1,0 +1,359 @@
+// The engine: construction from the IO-data section, one poll, the decision.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CapturingAppender.h"
+#include "ErrorText.h"
+#include "FakeObjectClient.h"
+#include "WendleEngine.h"
+
+namespace {
+
+using nlohmann::json;
+using Lines = std::vector<std::string>;
+using Requested = FakeObjectClient::Requested;
+using Written = FakeObjectClient::Written;
+
+constexpr int DI = cObject::TYPE_DIGITAL_INPUT;
+constexpr int AI = cObject::TYPE_ANALOG_INPUT;
+constexpr int DO = cObject::TYPE_DIGITAL_OUTPUT;
+
+std::string weekdayLine() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return " Day of week: " + std::to_string(local.tm_wday) + "\n";
+}
+
+class Engine : public ::testing::Test {
+protected:
+    CapturingAppender capture;
+    std::unique_ptr<WendleEngine> engine;
+    FakeObjectClient* service = nullptr;  // lent: the engine owns it
+    std::string stdoutText;
+
+    void build(const json& section) {
+        ::testing::internal::CaptureStdout();
+        try {
+            engine = std::make_unique<WendleEngine>(section);
+        } catch (...) {
+            stdoutText = ::testing::internal::GetCapturedStdout();
+            throw;
+        }
+        stdoutText = ::testing::internal::GetCapturedStdout();
+        auto fake = std::make_unique<FakeObjectClient>();
+        service = fake.get();
+        engine->useClient(std::move(fake));
+    }
+
+    Lines linesAfter(const std::string& marker) const {
+        Lines all = capture.messages(), tail;
+        bool seen = false;
+        for (const std::string& line : all) {
+            if (seen) {
+                tail.push_back(line);
+            }
+            seen = seen || line == marker;
+        }
+        return tail;
+    }
+};
+
+json digital(const char* label, const char* id, const char* operation) {
+    return {{"type", "digital"}, {"label", label}, {"deviceid", id}, {"operation", operation}};
+}
+json analog(const char* label, const char* id, const char* operation, const char* value) {
+    return {{"type", "analog"},
+            {"label", label},
+            {"deviceid", id},
+            {"operation", operation},
+            {"value", value}};
+}
+json window(const char* mustrun, bool active) {
+    json limit = {{"from", ""}, {"to", ""}, {"mustrun", mustrun}};
+    if (!active) {
+        limit["days"] = {7};
+    }
+    return limit;
+}
+
+TEST_F(Engine, ConstructionLogsEveryEntryAndSortsTheRules) {
+    const json limit = {{"from", "08:00"}, {"to", ""}, {"mustrun", "true"}};
+    const std::string limitTrace = weekdayLine() + "Start: 8-0:-1\nStop: 0-0:-0\n";
+    struct Case {
+        const char* name;
+        json section;
+        Lines lines;
+        std::string out;
+        std::vector<Requested> request;
+    };
+    const Requested output{DO, "", 0, 0};
+    const std::vector<Case> cases = {
+        {"null section", nullptr, {}, "", {output}},
+        {"empty section", json::object(), {}, "", {output}},
+        {"no triggers: time limits unread", {{"timelimits", {limit}}}, {}, "", {output}},
+        {"empty triggers: time limits read",
+         {{"triggers", json::array()}, {"timelimits", {limit}}},
+         {"Found some triggers...0 of them", limit.dump()},
+         limitTrace,
+         {output}},
+        {"kinds in document order",
+         {{"output", {{"label", "DO1"}, {"deviceid", "a1"}}},
+          {"triggers",
+           {analog("AI1", "a1", "gt", "2.5"), digital("DI1", "a1", "alarm"),
+            digital("DI2", "0xB2", "noalarm")}}},
+         {"Found some triggers...3 of them", analog("AI1", "a1", "gt", "2.5").dump(), "Analog",
+          digital("DI1", "a1", "alarm").dump(), "Digital", digital("DI2", "0xB2", "noalarm").dump(),
+          "Digital"},
+         "Level set to '2.5' \n",
+         {{DI, "DI1", 161, 0}, {DI, "DI2", 178, 0}, {AI, "AI1", 161, 0}, {DO, "DO1", 161, 0}}},
+        {"object of objects in key order; unknown types skipped",
+         {{"triggers",
+           {{"b", digital("DI2", "2", "alarm")},
+            {"a", digital("DI1", "1", "alarm")},
+            {"c", {{"type", "Digital"}}},
+            {"d", nullptr}}}},
+         {"Found some triggers...4 of them", digital("DI1", "1", "alarm").dump(), "Digital",
+          digital("DI2", "2", "alarm").dump(), "Digital", R"({"type":"Digital"})", "null"},
+         "",
+         {{DI, "DI1", 1, 0}, {DI, "DI2", 2, 0}, output}},
+    };
+    for (const Case& c : cases) {
+        capture.clear();
+        build(c.section);
+        EXPECT_EQ(capture.messages(), c.lines) << c.name;
+        EXPECT_EQ(stdoutText, c.out) << c.name;
+        service->answers = false;
+        engine->update_ports();
+        EXPECT_EQ(service->requested, c.request) << c.name;
+        EXPECT_EQ(service->requestType, 1) << c.name;
+    }
+}
+
+TEST_F(Engine, ConstructionErrorsPassThroughAfterTheLinesDue) {
+    struct Case {
+        const char* name;
+        json section;
+        std::string error;
+        Lines lines;
+    };
+    const json noMustrun = {{"from", ""}, {"to", ""}};
+    const std::vector<Case> cases = {
+        {"section an array",
+         json::array(),
+         "[json.exception.type_error.305] cannot use operator[] with a string argument with array",
+         {}},
+        {"output a number",
+         {{"output", 5}},
+         "[json.exception.type_error.305] cannot use operator[] with a string argument with number",
+         {}},
+        {"trigger a string",
+         {{"triggers", "x"}},
+         "[json.exception.type_error.305] cannot use operator[] with a string argument with string",
+         {"Found some triggers...1 of them", "\"x\""}},
+        {"mustrun missing",
+         {{"triggers", json::array()}, {"timelimits", {noMustrun}}},
+         "[json.exception.type_error.302] type must be string, but is null",
+         {"Found some triggers...0 of them", noMustrun.dump()}},
+        {"mustrun boolean",
+         {{"triggers", json::array()},
+          {"timelimits", {{{"from", ""}, {"to", ""}, {"mustrun", true}}}}},
+         "[json.exception.type_error.302] type must be string, but is boolean",
+         {"Found some triggers...0 of them", R"({"from":"","mustrun":true,"to":""})"}},
+        {"level without a number",
+         {{"triggers", {analog("AI1", "1", "gt", "V12")}}},
+         "invalid_argument: stof",
+         {"Found some triggers...1 of them", analog("AI1", "1", "gt", "V12").dump(), "Analog"}},
+    };
+    for (const Case& c : cases) {
+        capture.clear();
+        EXPECT_EQ(errorText([&] { build(c.section); }), c.error) << c.name;
+        EXPECT_EQ(capture.messages(), c.lines) << c.name;
+    }
+}
+
+TEST_F(Engine, StartDoesNothingOnceAnEngineExists) {
+    WendleEngine::_WendleEngine = reinterpret_cast<WendleEngine*>(this);  // any non-null
+    WendleEngine::start(json::array());  // would throw if it built anything
+    WendleEngine::_WendleEngine = nullptr;
+    EXPECT_TRUE(capture.events().empty());
+}
+
+TEST_F(Engine, FailedStartLeavesNoEngine) {
+    EXPECT_EQ(errorText([] {
+                  WendleEngine::start({{"output", 1}});
+              }),
+              "[json.exception.type_error.305] cannot use operator[] with a string argument with "
+              "number");
+    EXPECT_EQ(WendleEngine::_WendleEngine, nullptr);
+}
+
+TEST_F(Engine, PollTracesRequestResponseAndDecision) {
+    build({{"output", {{"label", "DO1"}, {"deviceid", "a1"}}},
+           {"triggers",
+            {digital("DI1", "a1", "alarm"), digital("DI1", "a1", "noalarm"),
+             digital("DI2", "b2", "alarm"), analog("AI1", "a1", "gt", "25")}}});
+    service->digitalInput("DI1", 0xa1, cObject::STATUS_ALARM_SET);
+    service->analogInput("AI1", 0xa1, 30.5F);
+    service->reply.push_back(std::make_unique<cObject>(9));
+    service->digitalOutput("DO1", 3, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
+    service->digitalInput("DI9", 0xa1, cObject::STATUS_ALARM_SET);  // nobody watches it
+    service->digitalInput("DI2", 0xa2, cObject::STATUS_ALARM_SET);  // label matches, serial not
+    capture.clear();
+    engine->update_ports();
+
+    const std::vector<CapturedEvent> expected = {
+        {"WendleEngine", "DEBUG", "3 Digital Triggers "},
+        {"WendleEngine", "DEBUG", "1 Analog Triggers "},
+        {"WendleEngine", "DEBUG", "Adding Digital Trigger "},
+        {"WendleEngine", "DEBUG", "Port Label: DI1 "},
+        {"WendleEngine", "DEBUG", "DeviceID: 161 "},
+        {"WendleEngine", "DEBUG", "Adding Digital Trigger "},
+        {"WendleEngine", "DEBUG", "Port Label: DI1 "},
+        {"WendleEngine", "DEBUG", "DeviceID: 161 "},
+        {"WendleEngine", "DEBUG", "Adding Digital Trigger "},
+        {"WendleEngine", "DEBUG", "Port Label: DI2 "},
+        {"WendleEngine", "DEBUG", "DeviceID: 178 "},
+        {"WendleEngine", "DEBUG", "Adding Analog Trigger"},
+        {"WendleEngine", "DEBUG", "Got 6 Response Objects "},
+        {"WendleEngine", "DEBUG", "Got Digital Input "},
+        {"WendleEngine", "DEBUG", "Setting 161:DI1 to ALARM_SET "},
+        {"WendleEngine", "DEBUG", "Setting 161:DI1 to ALARM_SET "},
+        {"WendleEngine", "DEBUG", "Got Analog input"},
+        {"WendleEngine", "DEBUG", "Setting 161:AI1 to 30.5 "},
+        {"WendleEngine", "INFO", "We don't handle this type"},
+        {"WendleEngine", "DEBUG", "Got Digital Output "},
+        {"WendleEngine", "DEBUG", "Port Number: 3 "},
+        {"WendleEngine", "DEBUG", "Port Label:DO1 "},
+        {"WendleEngine", "DEBUG", "Got Digital Input "},
+        {"WendleEngine", "DEBUG", "Got Digital Input "},
+        {"WendleEngine", "DEBUG", "Release Output "},
+        {"WendleEngine", "DEBUG", "Setting Output to HIGH "},
+    };
+    EXPECT_EQ(capture.events(), expected);
+    EXPECT_EQ(service->written, (std::vector<Written>{{161, 3, 1, 0, ""}}));
+
+    // The next request reports every digital status as cleared again.
+    service->answers = false;
+    capture.clear();
+    engine->update_ports();
+    EXPECT_EQ(service->requested, (std::vector<Requested>{{DI, "DI1", 161, 0},
+                                                          {DI, "DI1", 161, 0},
+                                                          {DI, "DI2", 178, 0},
+                                                          {AI, "AI1", 161, 0},
+                                                          {DO, "DO1", 161, 0}}));
+    EXPECT_EQ(linesAfter("Adding Analog Trigger"), Lines{"Bad response"});
+    EXPECT_EQ(capture.events().back().priority, "INFO");
+    EXPECT_EQ(service->written.size(), 1U);  // no decision without a response
+}
+
+TEST_F(Engine, LastDigitalOutputOfAResponseWins) {
+    build({{"output", {{"label", "DO1"}, {"deviceid", "a1"}}}});
+    service->digitalOutput("DO1", 3, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
+    service->digitalOutput("DO7", 7, cObject::IOSTATE_HIGH, cObject::IOSTATE_HIGH);
+    engine->update_ports();
+    EXPECT_EQ(service->written, (std::vector<Written>{{161, 7, 1, 0, ""}}));
+
+    // Without an output in the response the states of the last poll stay.
+    service->reply.clear();
+    engine->update_ports();
+    EXPECT_EQ(service->written.back(), (Written{161, 7, 1, 0, ""}));
+}
+
+TEST_F(Engine, DecisionTable) {
+    struct Case {
+        const char* name;
+        bool triggerAsks;
+        json windows;
+        cObject::eObjectIOState defaultState;
+        Lines lines;
+        int written;
+    };
+    const std::vector<Case> cases = {
+        {"nothing asks",
+         false,
+         json::array(),
+         cObject::IOSTATE_LOW,
+         {"Inhibit Output ", "Setting Output to LOW "},
+         2},
+        {"a trigger asks",
+         true,
+         json::array(),
+         cObject::IOSTATE_LOW,
+         {"Release Output ", "Setting Output to HIGH "},
+         1},
+        {"must-run window",
+         false,
+         {window("true", true)},
+         cObject::IOSTATE_LOW,
+         {"Include Trigger", "Time within range", "Release Output ", "Setting Output to HIGH "},
+         1},
+        {"inactive must-run, trigger asks",
+         true,
+         {window("true", false)},
+         cObject::IOSTATE_LOW,
+         {"Include Trigger", "Time out of range", "Release Output ", "Setting Output to HIGH "},
+         1},
+        {"exclude beats everything",
+         true,
+         {window("true", true), window("false", true)},
+         cObject::IOSTATE_LOW,
+         {"Include Trigger", "Time within range", "Exclude Trigger", "Time within range",
+          "Inhibit Output ", "Setting Output to LOW "},
+         2},
+        {"two must-run windows",
+         false,
+         {window("true", true), window("true", false)},
+         cObject::IOSTATE_LOW,
+         {"Include Trigger", "Time within range", "Include Trigger", "Time out of range",
+          "Release Output ", "Setting Output to HIGH "},
+         1},
+        {"mustrun is case-sensitive",
+         false,
+         {window("True", true)},
+         cObject::IOSTATE_LOW,
+         {"Exclude Trigger", "Time within range", "Inhibit Output ", "Setting Output to LOW "},
+         2},
+        {"resting high, released",
+         true,
+         json::array(),
+         cObject::IOSTATE_HIGH,
+         {"Release Output ", "Setting Output to LOW "},
+         2},
+        {"resting high, inhibited",
+         false,
+         json::array(),
+         cObject::IOSTATE_HIGH,
+         {"Inhibit Output ", "Setting Output to HIGH "},
+         1},
+        {"no resting state", true, json::array(), cObject::IOSTATE_NONE, {"Release Output "}, 0},
+    };
+    for (const Case& c : cases) {
+        build({{"output", {{"label", "DO1"}, {"deviceid", "a1"}}},
+               {"triggers", {analog("AI1", "a1", "gt", "25")}},
+               {"timelimits", c.windows}});
+        service->analogInput("AI1", 0xa1, c.triggerAsks ? 30.0F : 20.0F);
+        service->digitalOutput("DO1", 3, cObject::IOSTATE_NONE, c.defaultState);
+        capture.clear();
+        engine->update_ports();
+        EXPECT_EQ(linesAfter("Port Label:DO1 "), c.lines) << c.name;
+        EXPECT_EQ(service->written, (std::vector<Written>{{161, 3, c.written, 0, ""}})) << c.name;
+    }
+}
+
+TEST_F(Engine, DebugOffLogsOnlyInfoLines) {
+    build({{"triggers", {digital("DI1", "1", "alarm")}}});
+    log4cpp::Category::getRoot().setPriority(log4cpp::Priority::INFO);
+    service->reply.push_back(std::make_unique<cObject>(12));
+    engine->update_ports();
+    EXPECT_EQ(capture.messages(),
+              (Lines{"Found some triggers...1 of them", digital("DI1", "1", "alarm").dump(),
+                     "Digital", "We don't handle this type"}));
+    EXPECT_EQ(service->written.size(), 1U);
+}
+
+}  // namespace
