@@ -1,9 +1,10 @@
 /*
  * tarwendle: drives one relay output from inputs and weekly time windows.
  *
- * Start-up is a fixed sequence on the one thread the process has. Nothing
- * in it is guarded: an error stops start-up where it happens, so the engine
- * never runs on a partial configuration.
+ * Start-up is a fixed sequence on the one thread the process has. An error
+ * stops it where it happens, so the engine never runs on a partial
+ * configuration; the error's text goes to standard error and the exit
+ * status is 1, so that an init system can tell a failed start.
  */
 #include <exception>
 #include <iostream>
@@ -11,6 +12,7 @@
 
 #include "Config.h"
 #include "Paths.h"
+#include "WendleEngine.h"
 #include "cWlog.h"
 
 int main(int /*argc*/, char** /*argv*/) {
@@ -25,8 +27,14 @@ int main(int /*argc*/, char** /*argv*/) {
         std::cout << probe << std::endl;
 
         nlohmann::json ioData = Config::getIOData();
+
+        // Runs the polling cycle; returns only if the engine already exists.
+        WendleEngine::start(ioData);
     } catch (const std::exception& failure) {
         std::cerr << "tarwendle: " << failure.what() << std::endl;
+        return 1;
+    } catch (...) {
+        std::cerr << "tarwendle: unknown error during start-up" << std::endl;
         return 1;
     }
     return 0;
