@@ -22,6 +22,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SANDBOX = os.path.join(HERE, "..", "..", "scripts", "sandbox")
+# The host's libfaketime; a service built for another architecture brings
+# its own (--faketime-lib) and its emulator (--service-prefix).
 FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
 BANNER = "Welcome to the Wendle Show...\n"
@@ -97,8 +99,11 @@ CASES.update({
 
 
 class Case:
-    def __init__(self, bindir, name, spec):
-        self.bindir, self.name, self.spec = bindir, name, spec
+    def __init__(self, options, name, spec):
+        self.bindir, self.name, self.spec = options.bin, name, spec
+        self.service_bin = options.service_bin or options.bin
+        self.prefix = options.service_prefix
+        self.faketime_lib = options.faketime_lib
         self.dir = tempfile.mkdtemp(prefix="tarwendle-e2e-%s." % name)
         self.failures = []
 
@@ -133,16 +138,17 @@ class Case:
         self.write("tarwendle.log.conf", LOG_CONF)
         self.write("state.json", json.dumps(spec.get("state", STATE)))
         etc = "/etc/ovt/tarwendle/"
-        service = os.path.join(self.bindir, "tarwendle")
+        service = os.path.join(self.service_bin, "tarwendle")
         objsim = os.path.join(self.bindir, "objsim")
         start = spec.get("start", "2026-12-07 12:00:00")
         speed = spec.get("speed", 20)
         script = (
             '"$1" --state {etc}state.json --journal {etc}journal.jsonl >{etc}objsim.out 2>&1 &\n'
             'for i in $(seq 100); do [ -s {etc}objsim.out ] && break; sleep 0.05; done\n'
-            'TZ=UTC LD_PRELOAD={lib} FAKETIME="@{start} x{speed}" "$2" >{etc}stdout 2>{etc}stderr\n'
+            'TZ=UTC LD_PRELOAD={lib} FAKETIME="@{start} x{speed}" {prefix} "$2" '
+            '>{etc}stdout 2>{etc}stderr\n'
             'echo $? >{etc}exit\n'
-        ).format(etc=etc, lib=FAKETIME_LIB, start=start, speed=speed)
+        ).format(etc=etc, lib=self.faketime_lib, start=start, speed=speed, prefix=self.prefix)
         return subprocess.Popen([SANDBOX, self.dir, "sh", "-c", script, "case", objsim, service],
                                 start_new_session=True)
 
@@ -205,17 +211,21 @@ def ticks_between_polls(log):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--list", action="store_true")
-    parser.add_argument("--bin")
+    parser.add_argument("--bin", help="folder of the installed tarwendle and objsim")
+    parser.add_argument("--service-bin", help="another folder's tarwendle (a cross build)")
+    parser.add_argument("--service-prefix", default="", help="command that runs it (an emulator)")
+    parser.add_argument("--faketime-lib", default=FAKETIME_LIB)
     parser.add_argument("case", nargs="?")
     args = parser.parse_args()
     if args.list:
         print(";".join(sorted(CASES)))
         return 0
-    for tool in ("tarwendle", "objsim"):
-        if not os.access(os.path.join(args.bin, tool), os.X_OK):
-            print("%s/%s is not installed: run cmake --install first" % (args.bin, tool))
+    for tool in (os.path.join(args.service_bin or args.bin, "tarwendle"),
+                 os.path.join(args.bin, "objsim")):
+        if not os.access(tool, os.X_OK):
+            print("%s is not installed: run cmake --install first" % tool)
             return 1
-    case = Case(args.bin, args.case, CASES[args.case])
+    case = Case(args, args.case, CASES[args.case])
     case.run()
     return case.report()
 
