@@ -2,6 +2,8 @@
 // errors of the JSON library passed on unchanged.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
 #include <optional>
 #include <string>
@@ -26,7 +28,9 @@ protected:
     }
 
     static std::string file(const std::optional<std::string>& text) {
-        std::string path = ::testing::TempDir() + "tarwendle-config-test.json";
+        // ctest runs cases as parallel processes: each needs a file of its own.
+        std::string path =
+            ::testing::TempDir() + "tarwendle-config-" + std::to_string(getpid()) + ".json";
         std::remove(path.c_str());
         if (text) {
             std::ofstream(path) << *text;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <log4cpp/Category.hh>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -13,7 +15,8 @@
 namespace {
 
 std::string writeFile(const std::string& name, const std::string& text) {
-    std::string path = ::testing::TempDir() + name;
+    // ctest runs cases as parallel processes: each needs files of its own.
+    std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-" + name;
     std::ofstream(path) << text;
     return path;
 }
@@ -24,7 +27,7 @@ std::string readFile(const std::string& path) {
 }
 
 TEST(LogInit, PropertiesFileRoutesEventsByPriority) {
-    const std::string logPath = ::testing::TempDir() + "init-test.log";
+    const std::string logPath = ::testing::TempDir() + std::to_string(getpid()) + "-init-test.log";
     std::remove(logPath.c_str());
     const std::string conf =
         writeFile("init-test.conf",
