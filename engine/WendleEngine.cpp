@@ -97,7 +97,7 @@ void WendleEngine::run() {
 void WendleEngine::update_ports() {
     tracing = debug.isEnabled();
 
-    cObjectList request;
+    request.clear();
     request.setMsgType(engine_settings::kReadObjects);
 
     if (tracing) {
@@ -131,6 +131,8 @@ void WendleEngine::update_ports() {
     if (tracing) {
         debug << "Got " << response->numObjects() << " Response Objects " << std::endl;
     }
+    analog_index.rewind();
+    digital_index.rewind();
     for (cObject* object = response->first(); object != nullptr; object = response->next()) {
         switch (object->getType()) {
             case cObject::TYPE_DIGITAL_OUTPUT: {

@@ -121,6 +121,8 @@ private:
     // without scanning every trigger for every input.
     PortIndex<AnalogTrigger> analog_index;
     PortIndex<DigitalTrigger> digital_index;
+    // The read request, rebuilt every poll in storage kept from the last.
+    cObjectList request;
     // Whether this poll formats its debug lines at all.
     bool tracing = false;
 };

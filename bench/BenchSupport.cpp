@@ -1,0 +1,147 @@
+#include "BenchSupport.h"
+
+#include <fcntl.h>
+#include <log4cpp/Category.hh>
+#include <log4cpp/FileAppender.hh>
+#include <log4cpp/PatternLayout.hh>
+#include <log4cpp/Priority.hh>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "cObjectAInput.h"
+#include "cObjectDInput.h"
+#include "cObjectDOutput.h"
+
+namespace bench {
+
+namespace {
+
+// Port labels are unique per kind; devices cycle so serials repeat too.
+std::string label(const char* kind, int index) {
+    return std::string(kind) + std::to_string(index);
+}
+std::string device(int index) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%x", 0xa1 + index % 16);
+    return text;
+}
+
+}  // namespace
+
+nlohmann::json section(int triggers) {
+    nlohmann::json rules = nlohmann::json::array();
+    for (int i = 0; i < triggers; ++i) {
+        if (i % 2 == 0) {
+            rules.push_back({{"type", "digital"},
+                             {"label", label("DI", i)},
+                             {"deviceid", device(i)},
+                             {"operation", "alarm"}});
+        } else {
+            rules.push_back({{"type", "analog"},
+                             {"label", label("AI", i)},
+                             {"deviceid", device(i)},
+                             {"operation", "gt"},
+                             {"value", "25.0"}});
+        }
+    }
+    // Day 7 never comes: both windows stay inactive whatever the clock says.
+    return {{"output", {{"label", "DO1"}, {"deviceid", "a1"}}},
+            {"triggers", rules},
+            {"timelimits",
+             {{{"days", {7}}, {"from", "07:30"}, {"to", "08:00"}, {"mustrun", "true"}},
+              {{"days", {7}}, {"from", "22:00"}, {"to", "23:59"}, {"mustrun", "false"}}}}};
+}
+
+nlohmann::json simulatorState(int triggers) {
+    nlohmann::json digital = nlohmann::json::array();
+    nlohmann::json analog = nlohmann::json::array();
+    for (int i = 0; i < triggers; ++i) {
+        if (i % 2 == 0) {
+            digital.push_back({{"label", label("DI", i)}, {"deviceid", device(i)}, {"status", 2}});
+        } else {
+            analog.push_back({{"label", label("AI", i)}, {"deviceid", device(i)}, {"value", 21.5}});
+        }
+    }
+    return {{"digital_inputs", digital},
+            {"analog_inputs", analog},
+            {"digital_outputs",
+             {{{"label", "DO1"}, {"deviceid", "a1"}, {"portid", 3}, {"default", 2}, {"state", 2}}}},
+            {"fault", "none"}};
+}
+
+bool AnsweringClient::start(const char* /*host*/, int /*port*/) {
+    return true;
+}
+
+cObjectList* AnsweringClient::get(cObjectList* request) {
+    ++reads;
+    if (request->numObjects() != answered) {
+        answer.clear();
+        answer.setMsgType(request->getMsgType());
+        for (int i = 0; i < request->numObjects(); ++i) {
+            std::unique_ptr<cObject> copy(request->at(i)->clone());
+            switch (copy->getType()) {
+                case cObject::TYPE_DIGITAL_INPUT:
+                    static_cast<cObjectDInput*>(copy.get())->setPortStatus(
+                        cObject::STATUS_ALARM_CLEAR);
+                    break;
+                case cObject::TYPE_ANALOG_INPUT:
+                    static_cast<cObjectAInput*>(copy.get())->setCalculatedValue(21.5F);
+                    break;
+                case cObject::TYPE_DIGITAL_OUTPUT: {
+                    auto* output = static_cast<cObjectDOutput*>(copy.get());
+                    output->setPortId(3);
+                    output->setDefaultState(cObject::IOSTATE_LOW);
+                    output->setOutputState(cObject::IOSTATE_LOW);
+                    break;
+                }
+                default:
+                    break;
+            }
+            answer.adopt(std::move(copy));
+        }
+        answered = request->numObjects();
+    }
+    return &answer;
+}
+
+bool AnsweringClient::set(cObject* /*object*/) {
+    ++writes;
+    return true;
+}
+
+void configureLogging(Logging level, const std::string& file) {
+    log4cpp::Category& root = log4cpp::Category::getRoot();
+    root.removeAllAppenders();
+    auto layout = std::make_unique<log4cpp::PatternLayout>();
+    layout->setConversionPattern("%d{%Y-%m-%d %H:%M:%S} %-5p %c: %m%n");
+    auto appender = std::make_unique<log4cpp::FileAppender>("file", file, false);
+    appender->setLayout(layout.release());
+    root.addAppender(appender.release());
+    root.setPriority(level == Logging::DEBUG ? log4cpp::Priority::DEBUG
+                                             : log4cpp::Priority::INFO);
+}
+
+SilencedStdout::SilencedStdout() {
+    std::cout.flush();
+    std::fflush(stdout);
+    saved = dup(STDOUT_FILENO);
+    const int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) {
+        dup2(null, STDOUT_FILENO);
+        close(null);
+    }
+}
+
+SilencedStdout::~SilencedStdout() {
+    std::cout.flush();
+    std::fflush(stdout);
+    if (saved >= 0) {
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+    }
+}
+
+}  // namespace bench

@@ -1,0 +1,63 @@
+#ifndef TARWENDLE_BENCH_BENCHSUPPORT_H
+#define TARWENDLE_BENCH_BENCHSUPPORT_H
+
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cObjectClient.h"
+#include "cObjectList.h"
+
+namespace bench {
+
+/*
+ * An IO-data section with `triggers` rules, digital and analog taking turns,
+ * each on a port of its own, plus the example's two time windows (both
+ * inactive, so the decision is left to the triggers). Every trigger holds
+ * still: none asks for release.
+ */
+nlohmann::json section(int triggers);
+
+// An objsim state answering every input of section(triggers) and its output.
+nlohmann::json simulatorState(int triggers);
+
+/*
+ * An object service in memory that answers every requested port. The first
+ * read builds the answer (a copy of each requested object with a value);
+ * later reads of the same number of objects hand the same answer back, so a
+ * poll measures the engine, not the stand-in.
+ */
+class AnsweringClient : public cObjectClient {
+public:
+    bool start(const char* host, int port) override;
+    cObjectList* get(cObjectList* request) override;
+    bool set(cObject* object) override;
+
+    int reads = 0;
+    int writes = 0;
+
+private:
+    cObjectList answer;
+    int answered = -1;  // request size the answer was built for
+};
+
+// How log4cpp is set up for a run: root at INFO, or at DEBUG; either way
+// through one file appender with the controller's layout.
+enum class Logging { INFO, DEBUG };
+void configureLogging(Logging level, const std::string& file);
+
+// Sends standard output to /dev/null while alive (construction traces).
+class SilencedStdout {
+public:
+    SilencedStdout();
+    ~SilencedStdout();
+    SilencedStdout(const SilencedStdout&) = delete;
+    SilencedStdout& operator=(const SilencedStdout&) = delete;
+
+private:
+    int saved = -1;
+};
+
+}  // namespace bench
+
+#endif
