@@ -327,6 +327,10 @@ void ObjectSimulator::serveRead(Connection& connection) {
                 found += ' ' + describe(*held);
             }
         }
+        for (const auto& extra : state.getExtraObjects()) {
+            answer.getList().adopt(std::unique_ptr<cObject>(extra->clone()));
+            found += ' ' + describe(*extra);
+        }
         line["answered"] = answer.getList().numObjects();
         out << "get: " << asked.numObjects() << " requested, " << answer.getList().numObjects()
             << " answered" << (found.empty() ? "" : ":") << found << std::endl;

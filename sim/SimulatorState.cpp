@@ -7,12 +7,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cObjectFrame.h"
+
 namespace {
 
 const char* const KEY_DIGITAL_INPUTS = "digital_inputs";
 const char* const KEY_ANALOG_INPUTS = "analog_inputs";
 const char* const KEY_DIGITAL_OUTPUTS = "digital_outputs";
 const char* const KEY_FAULT = "fault";
+const char* const KEY_EXTRA_OBJECTS = "extra_objects";
 
 const std::size_t MAX_SERIAL_DIGITS = 8;  // device serials are 32 bits
 
@@ -130,7 +133,7 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
         for (const auto& item : document.items()) {
             const std::string& key = item.key();
             if (key != KEY_DIGITAL_INPUTS && key != KEY_ANALOG_INPUTS &&
-                key != KEY_DIGITAL_OUTPUTS && key != KEY_FAULT) {
+                key != KEY_DIGITAL_OUTPUTS && key != KEY_FAULT && key != KEY_EXTRA_OBJECTS) {
                 fail(key, "unknown member");  // most likely a typing error
             }
         }
@@ -175,6 +178,15 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
             output.setOutputState(static_cast<cObject::eObjectIOState>(
                 readRequired(dos[i], where, "state", cObject::IOSTATE_LOW)));
             next.digitalOutputs.push_back(output);
+        }
+
+        const Json& extras = readList(document, KEY_EXTRA_OBJECTS);
+        for (std::size_t i = 0; i < extras.size(); ++i) {
+            try {
+                next.extraObjects.push_back(cObjectFrame::decodeObject(extras[i]));
+            } catch (const std::exception& e) {
+                fail(place(KEY_EXTRA_OBJECTS, i), e.what());
+            }
         }
 
         const auto fault = document.find(KEY_FAULT);
@@ -253,5 +265,6 @@ bool SimulatorState::applyOutput(unsigned int serial, unsigned int portId, int s
 std::string SimulatorState::summary() const {
     return std::to_string(digitalInputs.size()) + " digital inputs, " +
            std::to_string(analogInputs.size()) + " analog inputs, " +
-           std::to_string(digitalOutputs.size()) + " digital outputs, fault " + faultName(fault);
+           std::to_string(digitalOutputs.size()) + " digital outputs, " +
+           std::to_string(extraObjects.size()) + " extra objects, fault " + faultName(fault);
 }

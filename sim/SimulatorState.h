@@ -1,6 +1,7 @@
 #ifndef TARWENDLE_SIM_SIMULATORSTATE_H
 #define TARWENDLE_SIM_SIMULATORSTATE_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@
  *    "digital_outputs": [{"label": "DO1", "deviceid": "a1", "portid": 3,
  *                         "default": 2, "state": 2}],
  *    "fault": "none"}
+ * and optionally "extra_objects": objects in wire form that every read
+ * answer carries after the requested ones, to play a service that answers
+ * more than it was asked.
  */
 class SimulatorState {
 public:
@@ -42,6 +46,11 @@ public:
 
     eFault getFault() const { return fault; }
 
+    // Appended to every read answer, whatever was requested.
+    const std::vector<std::shared_ptr<const cObject>>& getExtraObjects() const {
+        return extraObjects;
+    }
+
     // "2 digital inputs, 1 analog input, ..." for messages to people.
     std::string summary() const;
 
@@ -49,6 +58,7 @@ private:
     std::vector<cObjectDInput> digitalInputs;
     std::vector<cObjectAInput> analogInputs;
     std::vector<cObjectDOutput> digitalOutputs;
+    std::vector<std::shared_ptr<const cObject>> extraObjects;
     eFault fault = eFault::NONE;
 };
 

@@ -9,10 +9,30 @@ clock up, so 22-second cycles pass in a fraction of a second.
 A case is a row of CASES: the files it starts with, when it starts, what it
 changes while it runs, and what it expects. `e2e.py --list` names the cases;
 `e2e.py --bin DIR CASE` runs one.
+
+What a row may hold, besides the files (document, state) and the clock
+(start, speed):
+  objsim    False: no simulator when the service starts
+  actions   {poll: action}: after that many completed polls, a new state
+            (dict), "kill_objsim", "start_objsim", or a list of them
+  vary      a new random input state after every poll
+  polls     the outcome of each poll: the state written, or "-" for "Bad
+            response"; or a number: that many polls, none without response
+  sets      output states the simulator received, in order
+  journal_sets  the simulator's whole journal lines of those writes
+  writes    rule(inputs) -> state: every write against the inputs the
+            simulator answered in the same poll
+  log, log_has, log_lacks, stdout, stderr, exit   what the service reported
+  poll_seconds  longest poll, in faked seconds
+  samples, rss_growth_kib   resident memory and descriptors at two polls
+  valgrind  run the service under memcheck; no leak, no error
+Every case with polls also checks that polls are 22 ticks apart.
 """
 import argparse
 import json
 import os
+import random
+import re
 import shutil
 import signal
 import subprocess
@@ -25,14 +45,20 @@ SANDBOX = os.path.join(HERE, "..", "..", "scripts", "sandbox")
 # The host's libfaketime; a service built for another architecture brings
 # its own (--faketime-lib) and its emulator (--service-prefix).
 FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+SKIPPED = 77  # ctest's SKIP_RETURN_CODE for the e2e tests
 
 BANNER = "Welcome to the Wendle Show...\n"
+# The time stamp (faked time) lets a case measure how long a poll took; the
+# harness strips it before comparing lines.
 LOG_CONF = """log4cpp.rootCategory=DEBUG, file
 log4cpp.appender.file=org.apache.log4j.FileAppender
 log4cpp.appender.file.fileName=/etc/ovt/tarwendle/service.log
 log4cpp.appender.file.layout=org.apache.log4j.PatternLayout
-log4cpp.appender.file.layout.ConversionPattern=%p %c: %m%n
+log4cpp.appender.file.layout.ConversionPattern=%d{%H:%M:%S,%l} %p %c: %m%n
 """
+POLL_START = "DEBUG WendleEngine: %d Digital Triggers "
+TICK = "DEBUG WendleEngine: tick.."
+BAD_RESPONSE = "INFO WendleEngine: Bad response"
 
 OUTPUT = {"label": "DO1", "deviceid": "a1"}
 STATE = {
@@ -41,16 +67,32 @@ STATE = {
     "digital_outputs": [{"label": "DO1", "deviceid": "a1", "portid": 3, "default": 2, "state": 2}],
     "fault": "none",
 }
-ALARM_RULE = {"output": OUTPUT, "triggers": [
-    {"type": "digital", "label": "DI1", "deviceid": "a1", "operation": "alarm"}]}
+DI1_ALARM = {"type": "digital", "label": "DI1", "deviceid": "a1", "operation": "alarm"}
+AI1_ABOVE_50 = {"type": "analog", "label": "AI1", "deviceid": "a1", "operation": "gt",
+                "value": "50"}
+ALARM_RULE = {"output": OUTPUT, "triggers": [DI1_ALARM]}
+BOTH_RULES = {"output": OUTPUT, "triggers": [DI1_ALARM, AI1_ABOVE_50]}
+BOTH_RULES_STDOUT = BANNER + "null\nLevel set to '50' \n"
 WORKDAY_WINDOW = {"output": OUTPUT, "triggers": [], "timelimits": [
     {"days": [1, 2, 3, 4, 5], "from": "08:00", "to": "17:00", "mustrun": "true"}]}
+# Output DO1 rests low (2): released is 1, inhibited 2.
+RELEASED, INHIBITED = 1, 2
+
+
+def with_state(**changes):
+    state = json.loads(json.dumps(STATE))
+    for key, value in changes.items():
+        if key == "status":
+            state["digital_inputs"][0]["status"] = value
+        elif key == "value":
+            state["analog_inputs"][0]["value"] = value
+        else:
+            state[key] = value
+    return state
 
 
 def with_status(status):
-    state = json.loads(json.dumps(STATE))
-    state["digital_inputs"][0]["status"] = status
-    return state
+    return with_state(status=status)
 
 
 def doc(cfg, ovt=None):
@@ -60,42 +102,261 @@ def doc(cfg, ovt=None):
     return json.dumps(document)
 
 
-# Start-up failures: (name, document or None for no file, error on stderr,
-# log lines due before the failure).
+def compact(value):
+    """A value as the service logs it: sorted members, no blanks."""
+    return json.dumps(value, sort_keys=True, separators=(",", ":"), ensure_ascii=False)
+
+
+def config_lines(cfg):
+    return ["INFO Config: Starting Config", "INFO Config: " + compact(cfg)]
+
+
+def engine_lines(*lines):
+    return ["INFO WendleEngine: " + line for line in lines]
+
+
+def rule_with(trigger=None, limit=None, output=OUTPUT):
+    """A rule document with one trigger or one time limit, and the log lines
+    construction writes up to the entry, which fails."""
+    cfg = {"output": output, "triggers": [trigger] if trigger else []}
+    lines = engine_lines("Found some triggers...%d of them" % len(cfg["triggers"]))
+    if trigger:
+        lines += engine_lines(compact(trigger), trigger["type"].capitalize())
+    if limit:
+        cfg["timelimits"] = [limit]
+        lines += engine_lines(compact(limit))
+    return cfg, lines
+
+
+MONDAY = " Day of week: 1\n"
+MUSTRUN = {"days": [1], "from": "08:00", "to": "17:00", "mustrun": "true"}
+
+
+def limit_with(**changes):
+    limit = dict(MUSTRUN, **changes)
+    return {key: value for key, value in limit.items() if value is not None}
+
+
+def failing(cfg_and_lines, ovt=None):
+    cfg, lines = cfg_and_lines
+    return doc(cfg, ovt), config_lines(cfg) + lines
+
+
+# Start-up failures: (name, (document or None for no file, log lines due),
+# error on stderr, standard output after the banner). None of them may reach
+# the object service.
+T302 = "[json.exception.type_error.302] type must be %s, but is %s"
+T305 = "[json.exception.type_error.305] cannot use operator[] with a string argument with %s"
+P101 = "[json.exception.parse_error.101] parse error at line 1, column %d: syntax error while parsing %s"
+NO_INPUT = P101 % (1, "value - unexpected end of input; expected '[', '{', or a literal")
 STARTUP_FAILURES = [
-    ("no_file", None,
-     "[json.exception.parse_error.101] parse error at line 1, column 1: syntax error while "
-     "parsing value - unexpected end of input; expected '[', '{', or a literal",
-     ["INFO Config: Starting Config"]),
-    ("bad_json", '{"cfg": {}',
-     "[json.exception.parse_error.101] parse error at line 1, column 11: syntax error while "
-     "parsing object - unexpected end of input; expected '}'",
-     ["INFO Config: Starting Config"]),
-    ("crap_number", doc({}, {"crap": 5}),
-     "[json.exception.type_error.302] type must be string, but is number",
-     ["INFO Config: Starting Config", "INFO Config: {}"]),
+    ("no_file", (None, config_lines(None)[:1]), NO_INPUT, ""),
+    ("empty_file", ("", config_lines(None)[:1]), NO_INPUT, ""),
+    ("bad_json", ('{"cfg": {}', config_lines(None)[:1]),
+     P101 % (11, "object - unexpected end of input; expected '}'"), ""),
+    ("commented", ('{"cfg": {}} // relay', config_lines(None)[:1]),
+     P101 % (13, "value - invalid literal; last read: '\"cfg\": {}} /'; expected end of input"),
+     ""),
+    ("top_level_array", ("[]", config_lines(None)[:1]), T305 % "array", ""),
+    ("ovt_not_object", (doc({}, "probe"), config_lines({})), T305 % "string", ""),
+    ("crap_number", (doc({}, {"crap": 5}), config_lines({})), T302 % ("string", "number"), ""),
+    # The output is read first: the engine has written nothing yet.
+    ("output_deviceid_number", failing((rule_with(output={"label": "DO1", "deviceid": 161})[0], [])),
+     T302 % ("string", "number"), "null\n"),
+    ("label_number", failing(rule_with(dict(DI1_ALARM, label=1))),
+     T302 % ("string", "number"), "null\n"),
+    ("deviceid_number", failing(rule_with(dict(AI1_ABOVE_50, deviceid=161))),
+     T302 % ("string", "number"), "null\n"),
+    ("value_number", failing(rule_with(dict(AI1_ABOVE_50, value=50))),
+     T302 % ("string", "number"), "null\n"),
+    ("value_no_number", failing(rule_with(dict(AI1_ABOVE_50, value="V50"))), "stof", "null\n"),
+    ("level_out_of_range", failing(rule_with(dict(AI1_ABOVE_50, value="1e99"))), "stof",
+     "null\n"),
+    ("mustrun_missing", failing(rule_with(limit=limit_with(mustrun=None))),
+     T302 % ("string", "null"), "null\n"),
+    ("mustrun_boolean", failing(rule_with(limit=limit_with(mustrun=True))),
+     T302 % ("string", "boolean"), "null\n"),
+    ("days_string", failing(rule_with(limit=limit_with(days="Mon"))),
+     T302 % ("number", "string"), 'null\nDay "Mon"\n'),
+    ("from_absent", failing(rule_with(limit=limit_with(**{"from": None}))),
+     T302 % ("string", "null"), "null\nDay 1\n" + MONDAY),
+    ("from_not_a_time", failing(rule_with(limit=limit_with(**{"from": "ab:00"}))), "stoi",
+     "null\nDay 1\n" + MONDAY),
+    ("hour_out_of_range", failing(rule_with(limit=limit_with(to="99999999999:00"))), "stoi",
+     "null\nDay 1\n" + MONDAY),
 ]
 
 CASES = {}
-for _name, _document, _error, _lines in STARTUP_FAILURES:
-    CASES["startup_" + _name] = dict(document=_document, exit=1, stdout=BANNER,
+for _name, (_document, _lines), _error, _stdout in STARTUP_FAILURES:
+    CASES["startup_" + _name] = dict(document=_document, exit=1, stdout=BANNER + _stdout,
                                      stderr="tarwendle: " + _error + "\n", log=_lines)
 
+
+def alarm_rule_writes(inputs):
+    return RELEASED if inputs.get("DI1") == "1" else INHIBITED
+
+
+def soak_rule_writes(inputs):
+    alarm = inputs.get("DI1") == "1" or float(inputs.get("AI1", "nan")) > 50
+    return RELEASED if alarm else INHIBITED
+
+
+def fault_row(fault):
+    # Normal, two polls under the fault, normal again once it is cleared.
+    # A slower clock keeps the allowance for scheduling delay (1.5 faked
+    # seconds) meaningful on a loaded machine.
+    return dict(document=doc(ALARM_RULE), polls=[INHIBITED, "-", "-", INHIBITED],
+                actions={1: with_state(fault=fault), 3: STATE},
+                log_has=[BAD_RESPONSE], poll_seconds=4.5, speed=10)
+
+
+EXTRA_DO2 = {"type": 3, "label": "DO2", "serial": 0xa1, "port": 5, "status": 0, "output": 2,
+             "default": 1}
+UNASKED = [{"type": 2, "label": "DI7", "serial": 0xa1, "port": 0, "status": 1},
+           {"type": 2, "label": "DI1", "serial": 0xb2, "port": 0, "status": 1},
+           {"type": 4, "label": "AI9", "serial": 0xa1, "port": 0, "status": 2, "value": 99.0},
+           {"type": 9}]
+
 CASES.update({
-    # Monday 07:59:50: the first poll is outside the window, the next one
-    # (22 s later, 08:00:12) inside it.
-    "window_crossing": dict(document=doc(WORKDAY_WINDOW), start="2026-12-07 07:59:50",
-                            sets=[2, 1],
+    # Monday 07:59:45: the first poll is outside the window, the next one
+    # (22 s later, 08:00:07) inside it. The clock runs only 5 times fast, so
+    # that a slow start (up to 3 s) cannot push the first poll past 08:00.
+    "window_crossing": dict(document=doc(WORKDAY_WINDOW), start="2026-12-07 07:59:45",
+                            speed=5, sets=[2, 1],
                             stdout=BANNER + "null\nDay 1\nDay 2\nDay 3\nDay 4\nDay 5\n"
                             " Day of week: 1\nStart: 8-0:-1\nStop: 17-0:-1\n"),
     # The alarm goes on after the first poll: the next poll releases.
-    "input_flip": dict(document=doc(ALARM_RULE), start="2026-12-07 12:00:00",
-                       sets=[2, 1], change={1: with_status(1)}),
+    "input_flip": dict(document=doc(ALARM_RULE), sets=[2, 1], actions={1: with_status(1)},
+                       writes=alarm_rule_writes),
     # Between two polls exactly 22 ticks, and a poll's debug lines as they are.
-    "ticks_between_polls": dict(document=doc(ALARM_RULE, {"crap": "probe"}),
-                                start="2026-12-07 12:00:00", sets=[2, 2],
+    "ticks_between_polls": dict(document=doc(ALARM_RULE, {"crap": "probe"}), sets=[2, 2],
                                 stdout=BANNER + "probe\n", ticks=22),
+
+    # Faults of the object service: the service never stops polling.
+    "fault_absent_then_appears": dict(document=doc(ALARM_RULE), objsim=False,
+                                      polls=["-", "-", INHIBITED, INHIBITED],
+                                      actions={2: "start_objsim"}, sets=[2, 2]),
+    "fault_killed_restarted": dict(document=doc(ALARM_RULE),
+                                   polls=[INHIBITED, "-", RELEASED, RELEASED],
+                                   actions={1: "kill_objsim",
+                                            2: [with_status(1), "start_objsim"]},
+                                   sets=[2, 1, 1]),
+    "fault_hang": fault_row("hang"),
+    "fault_close": fault_row("close"),
+    "fault_garbage": fault_row("garbage"),
+    # No answer for the configured output: the port keeps what it was built
+    # with (no resting state), so the write carries state 0 and port 0 and
+    # the simulator refuses it.
+    "answer_without_output": dict(document=doc(dict(ALARM_RULE, output={"label": "DO9",
+                                                                        "deviceid": "a1"})),
+                                  polls=[0, 0],
+                                  journal_sets=[{"op": "set", "deviceid": "a1", "portid": 0,
+                                                 "state": 0, "applied": False}] * 2),
+    # Two outputs: the last one wins, its port id and resting state (high)
+    # included, so the inhibit writes high to port 5, which the simulator
+    # does not have.
+    "answer_with_two_outputs": dict(document=doc(ALARM_RULE),
+                                    state=with_state(extra_objects=[EXTRA_DO2]),
+                                    polls=[1, 1],
+                                    journal_sets=[{"op": "set", "deviceid": "a1", "portid": 5,
+                                                   "state": 1, "applied": False}] * 2),
+    # Inputs nobody asked for, in alarm or above the level, change nothing;
+    # an unknown type is logged and skipped.
+    "answer_with_unasked_inputs": dict(document=doc(BOTH_RULES), stdout=BOTH_RULES_STDOUT,
+                                       state=with_state(extra_objects=UNASKED),
+                                       polls=[INHIBITED, INHIBITED], sets=[2, 2],
+                                       log_has=["INFO WendleEngine: We don't handle this type"]),
+
+    # Long run with changing inputs: no missed poll, every write right,
+    # memory and descriptors flat.
+    "soak": dict(document=doc(BOTH_RULES), stdout=BOTH_RULES_STDOUT,
+                 polls=2000, speed=250, vary=True, writes=soak_rule_writes,
+                 samples=(100, 2000), rss_growth_kib=64, timeout=400),
+    # The service under memcheck for 50 polls: no leak, no error.
+    "valgrind": dict(document=doc(BOTH_RULES), stdout=BOTH_RULES_STDOUT,
+                     polls=50, speed=20, vary=True, writes=soak_rule_writes, valgrind=True,
+                     timeout=240),
 })
+
+VALGRIND = ("valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite,indirect "
+            "--suppressions=/etc/ovt/tarwendle/faketime.supp --log-file=/etc/ovt/tarwendle/valgrind.log")
+# libfaketime's own sleep branches on a value memcheck thinks uninitialised;
+# it is the clock's stand-in, not the service.
+FAKETIME_SUPPRESSION = """{
+   libfaketime
+   Memcheck:Cond
+   obj:*/libfaketime.so*
+}
+"""
+
+
+class Log:
+    """The service log, read as it grows, cut into polls."""
+
+    def __init__(self, path):
+        self.path, self.offset, self.partial = path, 0, ""
+        self.lines, self.times = [], []
+        self.polls = []  # per poll: index of its first line
+
+    def update(self):
+        try:
+            with open(self.path) as f:
+                f.seek(self.offset)
+                chunk = f.read()
+                self.offset = f.tell()
+        except FileNotFoundError:
+            return
+        text = self.partial + chunk
+        complete, _, self.partial = text.rpartition("\n")
+        if not complete and not text.endswith("\n"):
+            return
+        for raw in complete.split("\n"):
+            stamp, _, line = raw.partition(" ")
+            if re.fullmatch(r"\d\d:\d\d:\d\d,\d\d\d", stamp) is None:
+                stamp, line = None, raw
+            if re.fullmatch(POLL_START.replace("%d", r"\d+"), line):
+                self.polls.append(len(self.lines))
+            self.lines.append(line)
+            self.times.append(stamp)
+
+    def segment(self, poll):
+        end = self.polls[poll + 1] if poll + 1 < len(self.polls) else len(self.lines)
+        return self.lines[self.polls[poll]:end]
+
+    def completed(self):
+        """Polls done: a tick has followed them."""
+        done = len(self.polls)
+        if done and TICK not in self.segment(done - 1):
+            done -= 1
+        return done
+
+    def outcome(self, poll):
+        """'-' for no response, else the state decided (0: none)."""
+        lines = self.segment(poll)
+        if BAD_RESPONSE in lines:
+            return "-"
+        if "DEBUG WendleEngine: Setting Output to HIGH " in lines:
+            return 1
+        if "DEBUG WendleEngine: Setting Output to LOW " in lines:
+            return 2
+        return 0
+
+    def seconds(self, poll):
+        """Faked seconds from the poll's start to its last line before a tick."""
+        first = self.polls[poll]
+        last = first
+        while last + 1 < len(self.lines) and self.lines[last + 1] != TICK:
+            last += 1
+        stamps = [self.times[first], self.times[last]]
+        if None in stamps:
+            return None
+        a, b = [int(t[0:2]) * 3600 + int(t[3:5]) * 60 + int(t[6:8]) + int(t[9:]) / 1000.0
+                for t in stamps]
+        return (b - a) % 86400
+
+    def ticks(self):
+        """Ticks between each two consecutive polls."""
+        return [self.segment(p).count(TICK) for p in range(len(self.polls) - 1)]
 
 
 class Case:
@@ -106,6 +367,9 @@ class Case:
         self.faketime_lib = options.faketime_lib
         self.dir = tempfile.mkdtemp(prefix="tarwendle-e2e-%s." % name)
         self.failures = []
+        self.notes = []
+        self.objsims = []  # simulators the harness started itself
+        self.log = Log(self.path("service.log"))
 
     def path(self, name):
         return os.path.join(self.dir, name)
@@ -131,81 +395,249 @@ class Case:
         if got != wanted:
             self.failures.append("%s:\n  got    %r\n  wanted %r" % (what, got, wanted))
 
+    def pid(self, name):
+        text = self.read(name + ".pid").strip()
+        return int(text) if text else None
+
+    def set_state(self, state):
+        self.write("state.json.new", json.dumps(state))
+        os.rename(self.path("state.json.new"), self.path("state.json"))
+
+    def act(self, action):
+        if isinstance(action, list):
+            for each in action:
+                self.act(each)
+        elif isinstance(action, dict):
+            self.set_state(action)
+        elif action == "kill_objsim":
+            for process in self.objsims:
+                process.kill()
+                process.wait()
+            self.objsims = []
+            if self.pid("objsim"):
+                os.kill(self.pid("objsim"), signal.SIGKILL)
+        elif action == "start_objsim":
+            # Into the running service's network namespace; the case folder
+            # is the same files under its host path.
+            out = open(self.path("objsim.out"), "a")
+            self.objsims.append(subprocess.Popen(
+                ["nsenter", "--target", str(self.pid("service")), "--net",
+                 os.path.join(self.bindir, "objsim"), "--state", self.path("state.json"),
+                 "--journal", self.path("journal.jsonl")], stdout=out, stderr=out))
+            for _ in range(100):
+                if "listening" in self.read("objsim.out").split("stopped")[-1]:
+                    break
+                time.sleep(0.02)
+        else:
+            raise ValueError("unknown action %r" % action)
+
     def launch(self):
         spec = self.spec
         if spec.get("document") is not None:
             self.write("tarwendle.json", spec["document"])
         self.write("tarwendle.log.conf", LOG_CONF)
+        if spec.get("valgrind"):
+            self.write("faketime.supp", FAKETIME_SUPPRESSION)
         self.write("state.json", json.dumps(spec.get("state", STATE)))
         etc = "/etc/ovt/tarwendle/"
         service = os.path.join(self.service_bin, "tarwendle")
         objsim = os.path.join(self.bindir, "objsim")
         start = spec.get("start", "2026-12-07 12:00:00")
         speed = spec.get("speed", 20)
+        prefix = (VALGRIND + " " if spec.get("valgrind") else "") + self.prefix
         script = (
-            '"$1" --state {etc}state.json --journal {etc}journal.jsonl >{etc}objsim.out 2>&1 &\n'
-            'for i in $(seq 100); do [ -s {etc}objsim.out ] && break; sleep 0.05; done\n'
+            'if [ "$3" = yes ]; then\n'
+            '  "$1" --state {etc}state.json --journal {etc}journal.jsonl >>{etc}objsim.out 2>&1 &\n'
+            '  echo $! >{etc}objsim.pid\n'
+            '  for i in $(seq 100); do [ -s {etc}objsim.out ] && break; sleep 0.05; done\n'
+            'fi\n'
             'TZ=UTC LD_PRELOAD={lib} FAKETIME="@{start} x{speed}" {prefix} "$2" '
-            '>{etc}stdout 2>{etc}stderr\n'
+            '>{etc}stdout 2>{etc}stderr &\n'
+            'echo $! >{etc}service.pid\n'
+            'wait $!\n'
             'echo $? >{etc}exit\n'
-        ).format(etc=etc, lib=self.faketime_lib, start=start, speed=speed, prefix=self.prefix)
-        return subprocess.Popen([SANDBOX, self.dir, "sh", "-c", script, "case", objsim, service],
-                                start_new_session=True)
+        ).format(etc=etc, lib=self.faketime_lib, start=start, speed=speed, prefix=prefix)
+        objsim_at_start = "yes" if spec.get("objsim", True) else "no"
+        return subprocess.Popen([SANDBOX, self.dir, "sh", "-c", script, "case", objsim, service,
+                                 objsim_at_start], start_new_session=True)
+
+    def sample(self):
+        pid = self.pid("service")
+        with open("/proc/%d/status" % pid) as f:
+            rss = int(re.search(r"^VmRSS:\s+(\d+) kB", f.read(), re.M).group(1))
+        return rss, len(os.listdir("/proc/%d/fd" % pid))
 
     def run(self):
         spec = self.spec
         process = self.launch()
+        wanted_polls = spec.get("polls")
+        poll_count = wanted_polls if isinstance(wanted_polls, int) else len(wanted_polls or [])
         wanted_sets = spec.get("sets")
-        changes = dict(spec.get("change", {}))
+        actions = dict(spec.get("actions", {}))
+        varied = random.Random(7)
+        samples = {}
         deadline = time.monotonic() + spec.get("timeout", 30)
+        acted = 0
         try:
             while time.monotonic() < deadline and process.poll() is None:
-                done = len(self.sets())
-                if done in changes:
-                    self.write("state.json.new", json.dumps(changes.pop(done)))
-                    os.rename(self.path("state.json.new"), self.path("state.json"))
-                if wanted_sets is not None and done >= len(wanted_sets):
+                self.log.update()
+                done = self.log.completed() if poll_count else len(self.sets())
+                for number in range(acted + 1, done + 1):
+                    if number in actions:
+                        self.act(actions.pop(number))
+                    if spec.get("vary"):
+                        self.set_state(with_state(status=varied.choice([1, 2]),
+                                                  value=varied.choice([12.5, 50.0, 77.25])))
+                    if number in spec.get("samples", ()):
+                        samples[number] = self.sample()
+                acted = max(acted, done)
+                if poll_count and done >= poll_count:
+                    break
+                if not poll_count and wanted_sets is not None and done >= len(wanted_sets):
                     break
                 time.sleep(0.02)
+            if spec.get("valgrind") and self.pid("service"):
+                # The leak report comes when the process ends.
+                os.kill(self.pid("service"), signal.SIGTERM)
+                stop = time.monotonic() + 60
+                while not self.read("exit") and time.monotonic() < stop:
+                    time.sleep(0.1)
         finally:
-            os.killpg(process.pid, signal.SIGKILL)
+            self.stop_objsims()
+            try:
+                os.killpg(process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass  # everything in it has ended already
             process.wait()
+        self.log.update()
+        self.check(poll_count, samples)
 
+    def stop_objsims(self):
+        # Politely, so that a sanitized simulator reports what it found.
+        pids = [p.pid for p in self.objsims] + ([self.pid("objsim")] if self.pid("objsim") else [])
+        for pid in pids:
+            try:
+                os.kill(pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+        stop = time.monotonic() + 5
+        for process in self.objsims:
+            try:
+                process.wait(max(0.1, stop - time.monotonic()))
+            except subprocess.TimeoutExpired:
+                process.kill()
+        while time.monotonic() < stop and any(os.path.exists("/proc/%d" % p) for p in pids):
+            time.sleep(0.02)
+
+    def check(self, poll_count, samples):
+        spec = self.spec
+        log = self.log
         if "exit" in spec:
             self.expect("exit status", self.read("exit").strip(), str(spec["exit"]))
-        else:
+        elif not spec.get("valgrind"):
             self.expect("service still running", self.read("exit"), "")
         self.expect("standard output", self.read("stdout"),
                     spec.get("stdout", BANNER + "null\n"))
         if "stderr" in spec:
             self.expect("standard error", self.read("stderr"), spec["stderr"])
-        log = self.read("service.log").splitlines()
         if "log" in spec:
-            self.expect("log", log, spec["log"])
+            self.expect("log", log.lines, spec["log"])
+        for line in spec.get("log_has", []):
+            self.expect("log holds %r" % line, line in log.lines, True)
+        for line in spec.get("log_lacks", []):
+            self.expect("log lacks %r" % line, line in log.lines, False)
+        for sanitizer in ("Sanitizer", "runtime error"):
+            self.expect("objsim reports no %s" % sanitizer,
+                        sanitizer in self.read("objsim.out"), False)
+
+        wanted_sets = spec.get("sets")
+        if poll_count:
+            self.expect("polls completed", min(log.completed(), poll_count), poll_count)
+            got = [log.outcome(p) for p in range(min(log.completed(), poll_count))]
+            wanted = spec["polls"]
+            if isinstance(wanted, int):  # that many normal polls, none missed
+                self.expect("polls without a response", [p for p, o in enumerate(got) if o == "-"], [])
+            else:
+                self.expect("outcome of each poll", got, wanted)
+                if wanted_sets is None:
+                    wanted_sets = [o for o in wanted if o != "-"]
+            # Ticks go on through every fault: one poll per 22 ticks.
+            self.expect("polls not 22 ticks apart",
+                        [p for p, n in enumerate(log.ticks()[:poll_count - 1]) if n != 22], [])
         if wanted_sets is not None:
             self.expect("output states written", self.sets()[:len(wanted_sets)], wanted_sets)
-        else:
+        elif not poll_count:
             self.expect("object service requests", self.journal(), [])
+        if "journal_sets" in spec:
+            got = [e for e in self.journal() if e["op"] == "set"][:len(spec["journal_sets"])]
+            self.expect("writes the simulator recorded", got, spec["journal_sets"])
         if "ticks" in spec:
-            self.expect("ticks between the first two polls", ticks_between_polls(log), spec["ticks"])
+            self.expect("ticks between the first two polls", (log.ticks() or [None])[0],
+                        spec["ticks"])
+        if "poll_seconds" in spec:
+            slow = [(p, log.seconds(p)) for p in range(min(log.completed(), poll_count))
+                    if log.seconds(p) is None or log.seconds(p) > spec["poll_seconds"]]
+            self.expect("polls longer than %ss (faked)" % spec["poll_seconds"], slow, [])
+            self.notes.append("longest poll %.2f s (faked)" % max(
+                log.seconds(p) or 0 for p in range(min(log.completed(), poll_count))))
+        if "writes" in spec:
+            self.check_writes(spec["writes"])
+        if "samples" in spec:
+            self.check_samples(spec, samples)
+        if spec.get("valgrind"):
+            self.check_valgrind()
+
+    def check_writes(self, rule):
+        """Each write against the inputs the simulator answered just before."""
+        inputs, wrong, count = None, [], 0
+        for line in self.read("objsim.out").splitlines():
+            if line.startswith("get: "):
+                inputs = dict(re.findall(r" (\w+)@\w+/\d+=(\S+)", line.partition(":")[2]))
+            elif line.startswith("set ") and inputs is not None:
+                count += 1
+                state = int(re.match(r"set \S+ state (\d+)", line).group(1))
+                if state != rule(inputs):
+                    wrong.append((count, inputs, line))
+                inputs = None
+        self.expect("writes against the inputs of their poll", wrong[:5], [])
+        self.notes.append("%d writes checked" % count)
+
+    def check_samples(self, spec, samples):
+        first, last = spec["samples"]
+        if first not in samples or last not in samples:
+            self.failures.append("no sample at polls %s: %r" % (spec["samples"], samples))
+            return
+        (rss0, fds0), (rss1, fds1) = samples[first], samples[last]
+        self.notes.append("VmRSS %d kB at poll %d, %d kB at poll %d (%+d kB); fds %d, %d"
+                          % (rss0, first, rss1, last, rss1 - rss0, fds0, fds1))
+        self.expect("resident memory growth within %d KiB" % spec["rss_growth_kib"],
+                    rss1 - rss0 <= spec["rss_growth_kib"], True)
+        self.expect("open file descriptors", fds1, fds0)
+
+    def check_valgrind(self):
+        report = self.read("valgrind.log")
+        lost = {kind: int(amount.replace(",", "")) for kind, amount in
+                re.findall(r"(definitely|indirectly|possibly) lost: ([\d,]+) bytes", report)}
+        errors = re.findall(r"ERROR SUMMARY: (\d+) errors", report)
+        self.expect("memcheck ran to the end", bool(errors), True)
+        self.expect("bytes lost", lost, {k: 0 for k in lost})
+        self.expect("memcheck errors", errors[-1:], ["0"])
+        summary = re.findall(r"(?:in use at exit|definitely lost|indirectly lost|possibly lost"
+                             r"|still reachable|ERROR SUMMARY):.*", report)
+        self.notes.append("memcheck: " + "; ".join(summary))
 
     def report(self):
+        for note in self.notes:
+            print("%s: %s" % (self.name, note))
         if not self.failures:
             shutil.rmtree(self.dir)
             return 0
         print("case %s failed (files kept in %s):" % (self.name, self.dir))
         for failure in self.failures:
             print(failure)
-        print("--- service.log (tail)\n" + "\n".join(self.read("service.log").splitlines()[-40:]))
+        print("--- service.log (tail)\n" + "\n".join(self.log.lines[-40:]))
         print("--- objsim output (tail)\n" + "\n".join(self.read("objsim.out").splitlines()[-10:]))
         return 1
-
-
-def ticks_between_polls(log):
-    polls = [i for i, line in enumerate(log) if line.endswith(" Digital Triggers ")]
-    if len(polls) < 2:
-        return None
-    return sum(1 for line in log[polls[0]:polls[1]] if line == "DEBUG WendleEngine: tick..")
 
 
 def main():
@@ -225,7 +657,11 @@ def main():
         if not os.access(tool, os.X_OK):
             print("%s is not installed: run cmake --install first" % tool)
             return 1
-    case = Case(args, args.case, CASES[args.case])
+    spec = CASES[args.case]
+    if spec.get("valgrind") and args.service_prefix:
+        print("skipped: memcheck runs only a host build")
+        return SKIPPED
+    case = Case(args, args.case, spec)
     case.run()
     return case.report()
 

@@ -61,6 +61,27 @@ TEST(SimulatorState, AppliesOnlyHighOrLowToAnExistingOutput) {
     EXPECT_EQ(current(), cObject::IOSTATE_HIGH);
 }
 
+// Extra objects are kept in wire form's classes and in document order,
+// including a type code nobody knows.
+TEST(SimulatorState, KeepsExtraObjectsInOrder) {
+    SimulatorState state;
+    std::string why;
+    ASSERT_TRUE(state.parse(R"({"extra_objects": [
+        {"type": 3, "label": "DO2", "serial": 161, "port": 5, "status": 0, "output": 2,
+         "default": 1},
+        {"type": 9}]})",
+                            why))
+        << why;
+    const auto& extras = state.getExtraObjects();
+    ASSERT_EQ(extras.size(), 2U);
+    const auto* output = dynamic_cast<const cObjectDOutput*>(extras[0].get());
+    ASSERT_NE(output, nullptr);
+    EXPECT_EQ(output->getPortId(), 5U);
+    EXPECT_EQ(output->getDefaultState(), cObject::IOSTATE_HIGH);
+    EXPECT_EQ(extras[1]->getType(), 9);
+    EXPECT_EQ(state.find(*output), nullptr) << "extras answer no request of their own";
+}
+
 struct BadDocument {
     const char* name;
     const char* text;
@@ -108,7 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
                     R"({"digital_outputs": [{"label": "a", "deviceid": "1", "default": 2,
                         "state": 2}]})",
                     "portid"},
-        BadDocument{"UnknownFault", R"({"fault": "smoke"})", "fault"}),
+        BadDocument{"UnknownFault", R"({"fault": "smoke"})", "fault"},
+        BadDocument{"ExtraWithoutLabel", R"({"extra_objects": [{"type": 2}]})",
+                    "extra_objects[0]"}),
     [](const ::testing::TestParamInfo<BadDocument>& info) { return info.param.name; });
 
 }  // namespace
