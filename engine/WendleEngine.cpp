@@ -215,24 +215,8 @@ void WendleEngine::update_output() {
         }
     }
 
-    for (const TimeLimit& limit : mustrun_limits) {
-        debug << "Include Trigger" << std::endl;
-        if (limit.isInRange()) {
-            debug << "Time within range" << std::endl;
-            release = true;
-        } else {
-            debug << "Time out of range" << std::endl;
-        }
-    }
-    for (const TimeLimit& limit : exclude_limits) {
-        debug << "Exclude Trigger" << std::endl;
-        if (limit.isInRange()) {
-            debug << "Time within range" << std::endl;
-            release = false;
-        } else {
-            debug << "Time out of range" << std::endl;
-        }
-    }
+    askWindows(mustrun_limits, "Include Trigger", true, release);
+    askWindows(exclude_limits, "Exclude Trigger", false, release);
 
     if (release) {
         debug << "Release Output " << std::endl;
@@ -253,4 +237,19 @@ void WendleEngine::update_output() {
     message.setOutputState(output.getOutputState());
     message.setDefaultState(cObject::IOSTATE_NONE);
     client->set(&message);
+}
+
+// Asks every window of one list, in order, and logs its answer; an active
+// window sets the decision to `verdict`.
+void WendleEngine::askWindows(const std::vector<TimeLimit>& limits, const char* heading,
+                              bool verdict, bool& release) {
+    for (const TimeLimit& limit : limits) {
+        debug << heading << std::endl;
+        if (limit.isInRange()) {
+            debug << "Time within range" << std::endl;
+            release = verdict;
+        } else {
+            debug << "Time out of range" << std::endl;
+        }
+    }
 }

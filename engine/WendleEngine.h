@@ -110,6 +110,9 @@ public:
     void useClient(std::unique_ptr<cObjectClient> replacement);
 
 private:
+    void askWindows(const std::vector<TimeLimit>& limits, const char* heading, bool verdict,
+                    bool& release);
+
     std::unique_ptr<cObjectClient> client;
     OutputPort output;
     std::vector<std::unique_ptr<AnalogTrigger>> analog_triggers;

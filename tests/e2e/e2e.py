@@ -360,8 +360,8 @@ class Log:
 
 
 class Case:
-    def __init__(self, options, name, spec):
-        self.bindir, self.name, self.spec = options.bin, name, spec
+    def __init__(self, options, name, row):
+        self.bindir, self.name, self.row = options.bin, name, row
         self.service_bin = options.service_bin or options.bin
         self.prefix = options.service_prefix
         self.faketime_lib = options.faketime_lib
@@ -432,19 +432,19 @@ class Case:
             raise ValueError("unknown action %r" % action)
 
     def launch(self):
-        spec = self.spec
-        if spec.get("document") is not None:
-            self.write("tarwendle.json", spec["document"])
+        row = self.row
+        if row.get("document") is not None:
+            self.write("tarwendle.json", row["document"])
         self.write("tarwendle.log.conf", LOG_CONF)
-        if spec.get("valgrind"):
+        if row.get("valgrind"):
             self.write("faketime.supp", FAKETIME_SUPPRESSION)
-        self.write("state.json", json.dumps(spec.get("state", STATE)))
+        self.write("state.json", json.dumps(row.get("state", STATE)))
         etc = "/etc/ovt/tarwendle/"
         service = os.path.join(self.service_bin, "tarwendle")
         objsim = os.path.join(self.bindir, "objsim")
-        start = spec.get("start", "2026-12-07 12:00:00")
-        speed = spec.get("speed", 20)
-        prefix = (VALGRIND + " " if spec.get("valgrind") else "") + self.prefix
+        start = row.get("start", "2026-12-07 12:00:00")
+        speed = row.get("speed", 20)
+        prefix = (VALGRIND + " " if row.get("valgrind") else "") + self.prefix
         script = (
             'if [ "$3" = yes ]; then\n'
             '  "$1" --state {etc}state.json --journal {etc}journal.jsonl >>{etc}objsim.out 2>&1 &\n'
@@ -457,7 +457,7 @@ class Case:
             'wait $!\n'
             'echo $? >{etc}exit\n'
         ).format(etc=etc, lib=self.faketime_lib, start=start, speed=speed, prefix=prefix)
-        objsim_at_start = "yes" if spec.get("objsim", True) else "no"
+        objsim_at_start = "yes" if row.get("objsim", True) else "no"
         return subprocess.Popen([SANDBOX, self.dir, "sh", "-c", script, "case", objsim, service,
                                  objsim_at_start], start_new_session=True)
 
@@ -468,15 +468,15 @@ class Case:
         return rss, len(os.listdir("/proc/%d/fd" % pid))
 
     def run(self):
-        spec = self.spec
+        row = self.row
         process = self.launch()
-        wanted_polls = spec.get("polls")
+        wanted_polls = row.get("polls")
         poll_count = wanted_polls if isinstance(wanted_polls, int) else len(wanted_polls or [])
-        wanted_sets = spec.get("sets")
-        actions = dict(spec.get("actions", {}))
+        wanted_sets = row.get("sets")
+        actions = dict(row.get("actions", {}))
         varied = random.Random(7)
         samples = {}
-        deadline = time.monotonic() + spec.get("timeout", 30)
+        deadline = time.monotonic() + row.get("timeout", 30)
         acted = 0
         try:
             while time.monotonic() < deadline and process.poll() is None:
@@ -485,10 +485,10 @@ class Case:
                 for number in range(acted + 1, done + 1):
                     if number in actions:
                         self.act(actions.pop(number))
-                    if spec.get("vary"):
+                    if row.get("vary"):
                         self.set_state(with_state(status=varied.choice([1, 2]),
                                                   value=varied.choice([12.5, 50.0, 77.25])))
-                    if number in spec.get("samples", ()):
+                    if number in row.get("samples", ()):
                         samples[number] = self.sample()
                 acted = max(acted, done)
                 if poll_count and done >= poll_count:
@@ -496,7 +496,7 @@ class Case:
                 if not poll_count and wanted_sets is not None and done >= len(wanted_sets):
                     break
                 time.sleep(0.02)
-            if spec.get("valgrind") and self.pid("service"):
+            if row.get("valgrind") and self.pid("service"):
                 # The leak report comes when the process ends.
                 os.kill(self.pid("service"), signal.SIGTERM)
                 stop = time.monotonic() + 60
@@ -530,31 +530,31 @@ class Case:
             time.sleep(0.02)
 
     def check(self, poll_count, samples):
-        spec = self.spec
+        row = self.row
         log = self.log
-        if "exit" in spec:
-            self.expect("exit status", self.read("exit").strip(), str(spec["exit"]))
-        elif not spec.get("valgrind"):
+        if "exit" in row:
+            self.expect("exit status", self.read("exit").strip(), str(row["exit"]))
+        elif not row.get("valgrind"):
             self.expect("service still running", self.read("exit"), "")
         self.expect("standard output", self.read("stdout"),
-                    spec.get("stdout", BANNER + "null\n"))
-        if "stderr" in spec:
-            self.expect("standard error", self.read("stderr"), spec["stderr"])
-        if "log" in spec:
-            self.expect("log", log.lines, spec["log"])
-        for line in spec.get("log_has", []):
+                    row.get("stdout", BANNER + "null\n"))
+        if "stderr" in row:
+            self.expect("standard error", self.read("stderr"), row["stderr"])
+        if "log" in row:
+            self.expect("log", log.lines, row["log"])
+        for line in row.get("log_has", []):
             self.expect("log holds %r" % line, line in log.lines, True)
-        for line in spec.get("log_lacks", []):
+        for line in row.get("log_lacks", []):
             self.expect("log lacks %r" % line, line in log.lines, False)
         for sanitizer in ("Sanitizer", "runtime error"):
             self.expect("objsim reports no %s" % sanitizer,
                         sanitizer in self.read("objsim.out"), False)
 
-        wanted_sets = spec.get("sets")
+        wanted_sets = row.get("sets")
         if poll_count:
             self.expect("polls completed", min(log.completed(), poll_count), poll_count)
             got = [log.outcome(p) for p in range(min(log.completed(), poll_count))]
-            wanted = spec["polls"]
+            wanted = row["polls"]
             if isinstance(wanted, int):  # that many normal polls, none missed
                 self.expect("polls without a response", [p for p, o in enumerate(got) if o == "-"], [])
             else:
@@ -568,23 +568,23 @@ class Case:
             self.expect("output states written", self.sets()[:len(wanted_sets)], wanted_sets)
         elif not poll_count:
             self.expect("object service requests", self.journal(), [])
-        if "journal_sets" in spec:
-            got = [e for e in self.journal() if e["op"] == "set"][:len(spec["journal_sets"])]
-            self.expect("writes the simulator recorded", got, spec["journal_sets"])
-        if "ticks" in spec:
+        if "journal_sets" in row:
+            got = [e for e in self.journal() if e["op"] == "set"][:len(row["journal_sets"])]
+            self.expect("writes the simulator recorded", got, row["journal_sets"])
+        if "ticks" in row:
             self.expect("ticks between the first two polls", (log.ticks() or [None])[0],
-                        spec["ticks"])
-        if "poll_seconds" in spec:
+                        row["ticks"])
+        if "poll_seconds" in row:
             slow = [(p, log.seconds(p)) for p in range(min(log.completed(), poll_count))
-                    if log.seconds(p) is None or log.seconds(p) > spec["poll_seconds"]]
-            self.expect("polls longer than %ss (faked)" % spec["poll_seconds"], slow, [])
+                    if log.seconds(p) is None or log.seconds(p) > row["poll_seconds"]]
+            self.expect("polls longer than %ss (faked)" % row["poll_seconds"], slow, [])
             self.notes.append("longest poll %.2f s (faked)" % max(
                 log.seconds(p) or 0 for p in range(min(log.completed(), poll_count))))
-        if "writes" in spec:
-            self.check_writes(spec["writes"])
-        if "samples" in spec:
-            self.check_samples(spec, samples)
-        if spec.get("valgrind"):
+        if "writes" in row:
+            self.check_writes(row["writes"])
+        if "samples" in row:
+            self.check_samples(row, samples)
+        if row.get("valgrind"):
             self.check_valgrind()
 
     def check_writes(self, rule):
@@ -602,16 +602,16 @@ class Case:
         self.expect("writes against the inputs of their poll", wrong[:5], [])
         self.notes.append("%d writes checked" % count)
 
-    def check_samples(self, spec, samples):
-        first, last = spec["samples"]
+    def check_samples(self, row, samples):
+        first, last = row["samples"]
         if first not in samples or last not in samples:
-            self.failures.append("no sample at polls %s: %r" % (spec["samples"], samples))
+            self.failures.append("no sample at polls %s: %r" % (row["samples"], samples))
             return
         (rss0, fds0), (rss1, fds1) = samples[first], samples[last]
         self.notes.append("VmRSS %d kB at poll %d, %d kB at poll %d (%+d kB); fds %d, %d"
                           % (rss0, first, rss1, last, rss1 - rss0, fds0, fds1))
-        self.expect("resident memory growth within %d KiB" % spec["rss_growth_kib"],
-                    rss1 - rss0 <= spec["rss_growth_kib"], True)
+        self.expect("resident memory growth within %d KiB" % row["rss_growth_kib"],
+                    rss1 - rss0 <= row["rss_growth_kib"], True)
         self.expect("open file descriptors", fds1, fds0)
 
     def check_valgrind(self):
@@ -657,11 +657,11 @@ def main():
         if not os.access(tool, os.X_OK):
             print("%s is not installed: run cmake --install first" % tool)
             return 1
-    spec = CASES[args.case]
-    if spec.get("valgrind") and args.service_prefix:
+    row = CASES[args.case]
+    if row.get("valgrind") and args.service_prefix:
         print("skipped: memcheck runs only a host build")
         return SKIPPED
-    case = Case(args, args.case, spec)
+    case = Case(args, args.case, row)
     case.run()
     return case.report()
 
