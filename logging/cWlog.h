@@ -15,7 +15,8 @@ public:
      */
     static bool init(const char* path);
 
-    // The fallback on its own, also used by tools and tests.
+private:
+    // The fallback: INFO and above to standard error.
     static void initConsole();
 };
 

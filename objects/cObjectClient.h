@@ -39,7 +39,6 @@ public:
     // Bound of each connect, and of each request's send and receive
     // together; clamped to 1..MAX_TIMEOUT_MS.
     void setTimeout(int milliseconds);
-    int getTimeout() const { return timeoutMs; }
 
     // Why the last start, get or set failed; empty after a success.
     const std::string& getLastError() const { return lastError; }
