@@ -5,8 +5,7 @@
 #include "WendleEngine.h"
 
 WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
-    setPortLabel(entry["label"].get<std::string>().c_str());
-    setDeviceSerial(RuleText::toDeviceId(entry["deviceid"].get<std::string>()));
+    RuleText::namePort(*this, entry);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
     if (entry["operation"] == "gt") {
         operation = OPERATION_GT;

@@ -4,8 +4,7 @@
 #include "WendleEngine.h"
 
 WendleEngine::DigitalTrigger::DigitalTrigger(nlohmann::json entry) {
-    setPortLabel(entry["label"].get<std::string>().c_str());
-    setDeviceSerial(RuleText::toDeviceId(entry["deviceid"].get<std::string>()));
+    RuleText::namePort(*this, entry);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
     if (entry["operation"] == "alarm") {
         operation = OPERATION_ALARM;

@@ -9,8 +9,7 @@ void WendleEngine::OutputPort::parse(nlohmann::json output) {
     if (output.is_null()) {
         return;
     }
-    setPortLabel(output["label"].get<std::string>().c_str());
-    setDeviceSerial(RuleText::toDeviceId(output["deviceid"].get<std::string>()));
+    RuleText::namePort(*this, output);
 }
 
 // Each branch reads the default state afresh; a state other than high or

@@ -35,6 +35,11 @@ uint32_t RuleText::toDeviceId(const std::string& text) {
     return static_cast<uint32_t>(value);
 }
 
+void RuleText::namePort(cObjectPort& port, nlohmann::json& entry) {
+    port.setPortLabel(entry["label"].get<std::string>().c_str());
+    port.setDeviceSerial(toDeviceId(entry["deviceid"].get<std::string>()));
+}
+
 float RuleText::toLevel(const std::string& text) {
     return std::stof(text);
 }

@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cObjectPort.h"
+
 /*
  * Conversions of the texts of the rule document. They give the same result
  * on 32-bit ARM and on 64-bit hosts.
@@ -18,6 +20,10 @@ public:
     // no digits gives 0, a magnitude beyond 32 bits saturates, and a negative
     // value wraps modulo 2^32.
     static uint32_t toDeviceId(const std::string& text);
+
+    // Gives `port` the "label" and hexadecimal "deviceid" of a rule entry,
+    // in that order; either one not a string is the JSON type error 302.
+    static void namePort(cObjectPort& port, nlohmann::json& entry);
 
     // Decimal level as std::stof reads it, with its "stof" exceptions.
     static float toLevel(const std::string& text);
