@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -112,7 +111,7 @@ bool cObjectSocket::isAlive() const {
         return false;
     }
     pollfd entry{fd, POLLIN, 0};
-    if (::poll(&entry, 1, 0) < 0) {
+    if (Clock::poll(&entry, 1, 0) < 0) {
         return false;
     }
     if ((entry.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
@@ -183,7 +182,7 @@ bool cObjectSocket::waitFor(short events, Clock::time_point deadline, std::strin
             return false;
         }
         pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, timeout);
+        const int ready = Clock::poll(&entry, 1, timeout);
         if (ready > 0) {
             // Errors and hang-ups are reported by the call that follows.
             return true;

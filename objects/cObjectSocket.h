@@ -3,17 +3,19 @@
 
 #include <sys/socket.h>
 
-#include <chrono>
 #include <cstddef>
 #include <string>
 
+#include "cKernelClock.h"
+
 /*
  * A non-blocking TCP stream socket whose every wait is bounded by a
- * deadline. Writes never raise SIGPIPE. Closed on destruction.
+ * deadline on the kernel's clock, so that faked time cannot shorten it.
+ * Writes never raise SIGPIPE. Closed on destruction.
  */
 class cObjectSocket {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = cKernelClock;
 
     cObjectSocket();
     ~cObjectSocket();
