@@ -6,6 +6,8 @@
  * configuration; the error's text goes to standard error and the exit
  * status is 1, so that an init system can tell a failed start.
  */
+#include <signal.h>
+
 #include <exception>
 #include <iostream>
 #include <string>
@@ -16,6 +18,9 @@
 #include "cWlog.h"
 
 int main(int /*argc*/, char** /*argv*/) {
+    // A console log whose reader has gone away must not end the service: a
+    // write there fails instead. This is a disposition, not a handler.
+    ::signal(SIGPIPE, SIG_IGN);
     try {
         std::cout << "Welcome to the Wendle Show..." << std::endl;
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -56,6 +57,29 @@ WendleEngine::WendleEngine(nlohmann::json section) : cWlog2("WendleEngine") {
     }
 
     client = std::make_unique<cObjectClient>();
+
+    requireSendableRequest();
+}
+
+/*
+ * A request over the object service's frame bound (a huge label, tens of
+ * thousands of triggers) could never be sent: the service would run and
+ * fail every poll. Start-up is where that can still stop it, with a reason.
+ */
+void WendleEngine::requireSendableRequest() {
+    cObjectList probe;
+    probe.setMsgType(engine_settings::kReadObjects);
+    for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
+        probe.add(trigger.get());
+    }
+    for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
+        probe.add(trigger.get());
+    }
+    probe.add(&output);
+    std::string why;
+    if (!cObjectClient::fitsInAFrame(probe, why)) {
+        throw std::length_error(why);
+    }
 }
 
 void WendleEngine::useClient(std::unique_ptr<cObjectClient> replacement) {

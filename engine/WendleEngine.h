@@ -110,6 +110,9 @@ public:
     void useClient(std::unique_ptr<cObjectClient> replacement);
 
 private:
+    // Throws std::length_error when the poll's request exceeds what the
+    // object service can be sent.
+    void requireSendableRequest();
     void askWindows(const std::vector<TimeLimit>& limits, const char* heading, bool verdict,
                     bool& release);
 

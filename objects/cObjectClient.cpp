@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 
-cObjectClient::cObjectClient() = default;
+cObjectClient::cObjectClient()
+    : reads(LOG_CATEGORY, "reading from the object service", "poll"),
+      writes(LOG_CATEGORY, "writing to the object service", "write") {}
 
 cObjectClient::~cObjectClient() = default;
 
@@ -11,32 +14,60 @@ bool cObjectClient::start(const char* newHost, int newPort) {
     host = newHost != nullptr ? newHost : "";
     port = newPort;
     socket.close();
-    return connect();
+    if (!connect()) {
+        reads.failed(lastCondition, lastDetail);
+        return false;
+    }
+    return true;
 }
 
 void cObjectClient::setTimeout(int milliseconds) {
     timeoutMs = std::clamp(milliseconds, 1, MAX_TIMEOUT_MS);
 }
 
+bool cObjectClient::fail(const std::string& condition, const std::string& detail) {
+    lastCondition = condition;
+    lastDetail = detail;
+    lastError = detail.empty() ? condition : condition + ": " + detail;
+    return false;
+}
+
 bool cObjectClient::connect() {
     lastError.clear();
     if (host.empty()) {
-        lastError = "no service address; start was not called";
-        return false;
+        return fail("no service address; start was not called");
     }
     const auto deadline = cObjectSocket::Clock::now() + std::chrono::milliseconds(timeoutMs);
-    if (!socket.connect(host, port, deadline, &lastError)) {
-        lastError = "connect to " + host + ":" + std::to_string(port) + ": " + lastError;
-        return false;
+    std::string why;
+    if (!socket.connect(host, port, deadline, &why)) {
+        // The socket's reasons are fixed texts, each its own condition.
+        return fail("connect to " + host + ":" + std::to_string(port) + ": " + why);
     }
     return true;
+}
+
+bool cObjectClient::fitsInAFrame(const cObjectList& list, std::string& why) {
+    cObjectFrame probe;
+    probe.getList().setMsgType(cObjectFrame::MSG_READ);
+    for (int i = 0; i < list.numObjects(); ++i) {
+        probe.getList().add(list.at(i));
+    }
+    // The widest number a request can carry.
+    probe.setRequestId(std::numeric_limits<std::uint32_t>::max());
+    std::string bytes;
+    if (probe.encode(bytes, &why)) {
+        return true;
+    }
+    why = "the request for " + std::to_string(list.numObjects()) +
+          " objects cannot be sent to the object service: " + why;
+    return false;
 }
 
 cObjectList* cObjectClient::get(cObjectList* list) {
     // The previous reply ends here, whatever happens next.
     reply.clear();
     if (list == nullptr) {
-        lastError = "no request list";
+        fail("no request list");
         return nullptr;
     }
     request.clear();
@@ -47,79 +78,105 @@ cObjectList* cObjectClient::get(cObjectList* list) {
     const bool ok = exchange(list->getMsgType(), reply);
     request.clear();  // drop the lent pointers at once
     if (!ok) {
+        reads.failed(lastCondition, lastDetail);
         reply.clear();
         return nullptr;
     }
+    reads.succeeded();
     return &reply.getList();
 }
 
 bool cObjectClient::set(cObject* object) {
     if (object == nullptr) {
-        lastError = "no object to write";
+        fail("no object to write");
         return false;
     }
     request.clear();
     request.getList().setMsgType(cObjectFrame::MSG_WRITE);
     request.getList().add(object);
-    const bool ok = exchange(cObjectFrame::MSG_WRITE, ack);
+    bool ok = exchange(cObjectFrame::MSG_WRITE, ack);
     request.clear();
-    const bool applied = ok && ack.getApplied();
-    if (ok && !applied) {
-        lastError = "write not applied by the service";
+    if (ok && !ack.getApplied()) {
+        ok = fail("write not applied by the service");
     }
     ack.clear();
-    return applied;
+    if (ok) {
+        writes.succeeded();
+    } else {
+        writes.failed(lastCondition, lastDetail);
+    }
+    return ok;
 }
 
 bool cObjectClient::exchange(unsigned char expectedType, cObjectFrame& answer) {
+    bool ok = false;
     try {
-        if (!socket.isAlive() && !connect()) {
-            return false;
-        }
-        lastError.clear();
-        if (!request.encode(buffer, &lastError)) {
-            return false;  // nothing was sent; the connection stays good
-        }
-        const auto deadline = cObjectSocket::Clock::now() + std::chrono::milliseconds(timeoutMs);
-        bool ok = socket.sendAll(buffer.data(), buffer.size(), deadline, &lastError);
-
-        if (ok) {
-            buffer.resize(cObjectFrame::HEADER_SIZE);
-            ok = socket.receiveAll(&buffer[0], buffer.size(), deadline, &lastError);
-        }
-        if (ok) {
-            const std::uint32_t length =
-                cObjectFrame::readLength(reinterpret_cast<const unsigned char*>(buffer.data()));
-            if (length > cObjectFrame::MAX_PAYLOAD) {
-                lastError = "reply of " + std::to_string(length) + " bytes is too large";
-                ok = false;
-            } else {
-                buffer.resize(length);
-                ok = length == 0 ||
-                     socket.receiveAll(&buffer[0], buffer.size(), deadline, &lastError);
-            }
-        }
-        if (ok && answer.decodePayload(buffer.data(), buffer.size(), &lastError) !=
-                      cObjectFrame::eResult::COMPLETE) {
-            ok = false;
-        }
-        if (ok && answer.getList().getMsgType() != expectedType) {
-            lastError = answer.getList().getMsgType() == cObjectFrame::MSG_ERROR
-                            ? "service refused the request: " + answer.getError()
-                            : "reply of unexpected message type";
-            ok = false;
-        }
-        if (!ok) {
-            socket.close();
-            answer.clear();
-        }
-        return ok;
+        ok = exchangeOnce(expectedType, answer);
     } catch (const std::exception& e) {
         // Allocation failure is all that is left to throw; the caller is
         // promised null, not an exception.
-        lastError = e.what();
+        ok = fail("out of memory", e.what());
+    }
+    if (!ok) {
         socket.close();
         answer.clear();
-        return false;
     }
+    return ok;
+}
+
+bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answer) {
+    switch (socket.idleState()) {
+        case cObjectSocket::eIdle::READY:
+            break;
+        case cObjectSocket::eIdle::GONE:
+            if (!connect()) {
+                return false;
+            }
+            break;
+        case cObjectSocket::eIdle::UNASKED:
+            return fail("not the answer to the request", "bytes came before the request");
+    }
+    lastError.clear();
+    request.setRequestId(++lastRequestId);
+    std::string why;
+    if (!request.encode(buffer, &why)) {
+        return fail("request too large to send", why);
+    }
+    const auto deadline = cObjectSocket::Clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (!socket.sendAll(buffer.data(), buffer.size(), deadline, &why)) {
+        return fail(why);
+    }
+    buffer.resize(cObjectFrame::HEADER_SIZE);
+    if (!socket.receiveAll(&buffer[0], buffer.size(), deadline, &why)) {
+        return fail(why);
+    }
+    const std::uint32_t length =
+        cObjectFrame::readLength(reinterpret_cast<const unsigned char*>(buffer.data()));
+    if (length > cObjectFrame::MAX_PAYLOAD) {
+        return fail("answer too large", std::to_string(length) + " bytes");
+    }
+    buffer.resize(length);
+    if (length > 0 && !socket.receiveAll(&buffer[0], buffer.size(), deadline, &why)) {
+        return fail(why);
+    }
+    if (answer.decodePayload(buffer.data(), buffer.size(), &why) !=
+        cObjectFrame::eResult::COMPLETE) {
+        return fail("malformed answer", why);
+    }
+    if (answer.getList().getMsgType() == cObjectFrame::MSG_ERROR) {
+        return fail("service refused the request", answer.getError());
+    }
+    if (answer.getRequestId() != request.getRequestId()) {
+        const auto got = answer.getRequestId();
+        return fail("not the answer to the request",
+                    "it carries number " + (got ? std::to_string(*got) : std::string("none")) +
+                        ", the request " + std::to_string(*request.getRequestId()));
+    }
+    if (answer.getList().getMsgType() != expectedType) {
+        return fail("answer of unexpected message type");
+    }
+    if (socket.idleState() == cObjectSocket::eIdle::UNASKED) {
+        return fail("not the answer to the request", "bytes followed the answer");
+    }
+    return true;
 }

@@ -1,9 +1,11 @@
 #ifndef TARWENDLE_OBJECTS_COBJECTCLIENT_H
 #define TARWENDLE_OBJECTS_COBJECTCLIENT_H
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "cConditionLog.h"
 #include "cObjectFrame.h"
 #include "cObjectList.h"
 #include "cObjectSocket.h"
@@ -13,11 +15,17 @@
  * bounded in time; a connection that is down is reopened once before a
  * request. A service that is absent, hangs, closes or answers garbage makes
  * get return null and set return false; neither ever hangs or throws.
+ *
+ * Only the answer to the request just sent is taken: each request carries
+ * a number its answer must repeat, and bytes that wait before a request or
+ * remain after its answer end the connection. Why reading or writing fails
+ * is logged under the category "ObjectClient", once per change of reason.
  */
 class cObjectClient {
 public:
     static constexpr int DEFAULT_TIMEOUT_MS = 3000;
     static constexpr int MAX_TIMEOUT_MS = 5000;
+    static constexpr const char* LOG_CATEGORY = "ObjectClient";
 
     cObjectClient();
     // Virtual so that tests and benchmarks can stand in for the service.
@@ -43,21 +51,35 @@ public:
     // Why the last start, get or set failed; empty after a success.
     const std::string& getLastError() const { return lastError; }
 
+    // Whether a read request for the list can be sent at all, whatever
+    // number it carries; if not, why. A request over the frame bound never
+    // reaches the service.
+    static bool fitsInAFrame(const cObjectList& request, std::string& why);
+
 private:
     bool connect();
     // Sends `request` and reads the answer into `answer`; closes the
     // connection on any failure, since the stream can no longer be trusted.
     bool exchange(unsigned char expectedType, cObjectFrame& answer);
+    bool exchangeOnce(unsigned char expectedType, cObjectFrame& answer);
+    // Records why the exchange failed: `condition` is the reason's kind,
+    // `detail` what varies from one failure to the next.
+    bool fail(const std::string& condition, const std::string& detail = "");
 
     std::string host;
     int port = 0;
     int timeoutMs = DEFAULT_TIMEOUT_MS;
+    std::uint32_t lastRequestId = 0;
     cObjectSocket socket;
     cObjectFrame request;
     cObjectFrame reply;  // of the last get; a set leaves it alone
     cObjectFrame ack;
     std::string buffer;  // reused for every frame sent and received
     std::string lastError;
+    std::string lastCondition;  // the kind of the last failure
+    std::string lastDetail;     // what varies from one such failure to the next
+    cConditionLog reads;
+    cConditionLog writes;
 };
 
 #endif

@@ -9,6 +9,7 @@
 #include "cObjectAInput.h"
 #include "cObjectDInput.h"
 #include "cObjectDOutput.h"
+#include "cObjectFrameParser.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ const char* const KEY_OBJECTS = "objects";
 const char* const KEY_APPLIED = "applied";
 const char* const KEY_ERROR = "error";
 const char* const KEY_TYPE = "type";
+const char* const KEY_ID = "id";
 
 void setReason(std::string* reason, std::string text) {
     if (reason != nullptr) {
@@ -36,6 +38,7 @@ void cObjectFrame::clear() {
     list.setMsgType(MSG_ERROR);
     applied = false;
     error.clear();
+    requestId.reset();
 }
 
 bool cObjectFrame::encode(std::string& bytes, std::string* reason) const {
@@ -53,6 +56,9 @@ bool cObjectFrame::encode(std::string& bytes, std::string* reason) const {
     }
     if (!error.empty()) {
         document[KEY_ERROR] = error;
+    }
+    if (requestId) {
+        document[KEY_ID] = *requestId;
     }
 
     // Labels are copied verbatim and may not be valid UTF-8; replacing bad
@@ -103,33 +109,37 @@ cObjectFrame::eResult cObjectFrame::decode(const char* data, std::size_t size,
 cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t size,
                                                   std::string* reason) {
     clear();
+    // Whatever is refused leaves nothing behind: a partial message is of no use.
+    const auto refuse = [&](std::string why) {
+        clear();
+        setReason(reason, std::move(why));
+        return eResult::MALFORMED;
+    };
     try {
-        const nlohmann::json document = nlohmann::json::parse(data, data + size);
-        if (!document.is_object()) {
-            setReason(reason, "document is not a JSON object");
-            return eResult::MALFORMED;
-        }
+        cObjectFrameParser parser(list);
+        parser.parse(data, size);
+        const nlohmann::json& document = parser.getHead();
         const auto version = document.find(KEY_VERSION);
         if (version == document.end() || !version->is_number_integer() ||
             version->get<std::int64_t>() != PROTOCOL_VERSION) {
-            setReason(reason, "unsupported or missing protocol version");
-            return eResult::MALFORMED;
+            return refuse("unsupported or missing protocol version");
         }
         const auto msgType = document.find(KEY_MSGTYPE);
         if (msgType == document.end() || !msgType->is_number_integer() ||
             msgType->get<std::int64_t>() < 0 || msgType->get<std::int64_t>() > UCHAR_MAX) {
-            setReason(reason, "missing or invalid message type");
-            return eResult::MALFORMED;
+            return refuse("missing or invalid message type");
         }
-        const auto objects = document.find(KEY_OBJECTS);
-        if (objects == document.end() || !objects->is_array()) {
-            setReason(reason, "missing or invalid object list");
-            return eResult::MALFORMED;
+        if (!parser.hasObjectList()) {
+            return refuse("missing or invalid object list");
+        }
+        const auto id = document.find(KEY_ID);
+        if (id != document.end()) {
+            if (!id->is_number_unsigned() || id->get<std::uint64_t>() > UINT32_MAX) {
+                return refuse("request number is not an integer 0..4294967295");
+            }
+            requestId = static_cast<std::uint32_t>(id->get<std::uint64_t>());
         }
         list.setMsgType(static_cast<unsigned char>(msgType->get<int>()));
-        for (const nlohmann::json& entry : *objects) {
-            list.adopt(decodeObject(entry));
-        }
         const auto ack = document.find(KEY_APPLIED);
         if (ack != document.end()) {
             applied = ack->get<bool>();
@@ -140,10 +150,8 @@ cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t 
         }
     } catch (const std::exception& e) {
         // Parse, type and range errors alike: the peer sent something we
-        // cannot trust, and a partial message is of no use.
-        clear();
-        setReason(reason, std::string("undecodable document: ") + e.what());
-        return eResult::MALFORMED;
+        // cannot trust.
+        return refuse(std::string("undecodable document: ") + e.what());
     }
     return eResult::COMPLETE;
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <nlohmann/json_fwd.hpp>
@@ -13,9 +14,11 @@
 /*
  * One message between the client and the object service, and its form on
  * the wire: a 4-byte big-endian payload length, then one JSON document
- *   {"version": 1, "msgtype": N, "objects": [...], "applied": B, "error": T}
- * where "applied" is present only on a write acknowledgement and "error"
- * only on an error reply. The list carries the message type and the objects;
+ *   {"version": 1, "msgtype": N, "objects": [...], "applied": B, "error": T,
+ *    "id": I}
+ * where "applied" is present only on a write acknowledgement, "error" only
+ * on an error reply, and "id" is the number of the request, which its
+ * answer repeats. The list carries the message type and the objects;
  * objects lent to it are encoded, objects decoded into it are owned by it.
  */
 class cObjectFrame {
@@ -51,6 +54,9 @@ public:
     void setError(const std::string& text) { error = text; }
     const std::string& getError() const { return error; }
 
+    void setRequestId(std::optional<std::uint32_t> id) { requestId = id; }
+    std::optional<std::uint32_t> getRequestId() const { return requestId; }
+
     // Empties the message, list included.
     void clear();
 
@@ -78,6 +84,7 @@ private:
     cObjectList list;
     bool applied = false;
     std::string error;
+    std::optional<std::uint32_t> requestId;
 };
 
 #endif

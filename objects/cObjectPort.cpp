@@ -1,5 +1,7 @@
 #include "cObjectPort.h"
 
+#include <stdexcept>
+
 #include <nlohmann/json.hpp>
 
 cObjectPort::cObjectPort(int type) : cObject(type) {}
@@ -21,6 +23,10 @@ void cObjectPort::encode(nlohmann::json& out) const {
 void cObjectPort::decode(const nlohmann::json& in) {
     cObject::decode(in);
     portLabel = in.at("label").get<std::string>();
+    // Labels are compared as C texts: "DI1\0X" would pass for DI1.
+    if (portLabel.find('\0') != std::string::npos) {
+        throw std::out_of_range("label holds a NUL character");
+    }
     deviceSerial = readUnsigned(in, "serial");
     portId = readUnsigned(in, "port");
     portStatus = static_cast<eObjectStatus>(readCode(in, "status", STATUS_ALARM_CLEAR));

@@ -103,23 +103,52 @@ bool cObjectSocket::connect(const std::string& host, int port, Clock::time_point
             return false;
         }
     }
+    if (isConnectedToItself()) {
+        // With no service listening, a local port chosen from the ephemeral
+        // range can equal the service's: the kernel then joins the socket to
+        // itself, it reads back its own requests, and it holds the port the
+        // service needs. Drop it at once, without a TIME_WAIT on that port.
+        const linger abort{1, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        setReason(reason, "connected to itself: no service listens on " + host + ":" +
+                              std::to_string(port));
+        close();
+        return false;
+    }
     return true;
 }
 
-bool cObjectSocket::isAlive() const {
+bool cObjectSocket::isConnectedToItself() const {
+    sockaddr_storage local{};
+    sockaddr_storage peer{};
+    socklen_t localLength = sizeof local;
+    socklen_t peerLength = sizeof peer;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0 ||
+        ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0) {
+        return false;  // not connected after all; the next call says so
+    }
+    return localLength == peerLength && std::memcmp(&local, &peer, localLength) == 0;
+}
+
+cObjectSocket::eIdle cObjectSocket::idleState() const {
     if (fd < 0) {
-        return false;
+        return eIdle::GONE;
     }
     pollfd entry{fd, POLLIN, 0};
-    if (Clock::poll(&entry, 1, 0) < 0) {
-        return false;
+    if (Clock::poll(&entry, 1, 0) < 0 || (entry.revents & (POLLERR | POLLNVAL)) != 0) {
+        return eIdle::GONE;
     }
-    if ((entry.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-        return false;
+    if ((entry.revents & POLLIN) == 0) {
+        return (entry.revents & POLLHUP) != 0 ? eIdle::GONE : eIdle::READY;
     }
-    // Readable while no request is outstanding: end of stream, a reset, or a
-    // late answer to a request given up on. None leaves the stream usable.
-    return (entry.revents & POLLIN) == 0;
+    // Readable: the end of the stream when the service went away, or bytes
+    // it sent unasked, which no answer to the next request may be taken from.
+    char byte = 0;
+    const ssize_t n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (n > 0) {
+        return eIdle::UNASKED;
+    }
+    return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) ? eIdle::READY : eIdle::GONE;
 }
 
 bool cObjectSocket::sendAll(const char* data, std::size_t size, Clock::time_point deadline,

@@ -36,9 +36,14 @@ public:
     bool connect(const std::string& host, int port, Clock::time_point deadline,
                  std::string* reason = nullptr);
 
-    // Whether an open connection still looks usable: the peer has not closed
-    // it, no error is pending and no unasked-for bytes wait.
-    bool isAlive() const;
+    enum class eIdle {
+        READY,    // open, and nothing waits on it
+        GONE,     // closed, or closed or reset by the peer: connect anew
+        UNASKED,  // bytes wait that no request asked for
+    };
+
+    // What the connection holds when no request is outstanding.
+    eIdle idleState() const;
 
     // Sends every byte, or fails at the deadline.
     bool sendAll(const char* data, std::size_t size, Clock::time_point deadline,
@@ -49,6 +54,8 @@ public:
                     std::string* reason = nullptr);
 
 private:
+    bool isConnectedToItself() const;
+
     // Waits for the events until the deadline; false on timeout or error.
     bool waitFor(short events, Clock::time_point deadline, std::string* reason);
 

@@ -402,6 +402,9 @@ void ObjectSimulator::reply(Connection& connection) {
             connection.out.append(GARBAGE_REPLY, GARBAGE_REPLY_SIZE);
             break;
         case SimulatorState::eFault::NONE: {
+            // The answer repeats the request's number, by which the client
+            // tells it from any other frame.
+            answer.setRequestId(request.getRequestId());
             std::string why;
             if (answer.encode(encoded, &why)) {
                 connection.out += encoded;

@@ -141,6 +141,36 @@ std::string document(const std::string& objects, const std::string& extra = "") 
 
 const std::string DI = R"("type":2,"label":"DI1","serial":161,"port":0)";
 
+// What the reader skips and what it keeps, as parsing the document whole would.
+TEST(ObjectFrame, SkipsUnknownMembersAndKeepsTheRequestNumber) {
+    const std::string bytes = document(
+        R"([{"later":{"a":1},"type":2,"label":"DI1","serial":161,"port":0,"status":2,)"
+        R"("note":"x","status":1},{"type":9,"label":{"any":"thing"}}])",
+        R"(,"id":4294967295,"future":[{"x":1}],"msgtype":2,"applied":true)");
+    cObjectFrame frame;
+    std::size_t consumed = 0;
+    std::string why;
+    ASSERT_EQ(frame.decode(bytes.data(), bytes.size(), consumed, &why), Result::COMPLETE) << why;
+    EXPECT_EQ(frame.getRequestId(), 4294967295U);
+    EXPECT_EQ(frame.getList().getMsgType(), cObjectFrame::MSG_WRITE);  // the later duplicate
+    EXPECT_TRUE(frame.getApplied());
+    ASSERT_EQ(frame.getList().numObjects(), 2);
+    auto* di = dynamic_cast<cObjectDInput*>(frame.getList().at(0));
+    ASSERT_NE(di, nullptr);
+    EXPECT_EQ(di->getPortStatus(), cObject::STATUS_ALARM_SET);
+    EXPECT_EQ(frame.getList().at(1)->getType(), 9);
+
+    // A frame without a number decodes without one; encoding repeats one.
+    cObjectFrame plain;
+    const std::string unnumbered = document("[]");
+    ASSERT_EQ(plain.decode(unnumbered.data(), unnumbered.size(), consumed), Result::COMPLETE);
+    EXPECT_FALSE(plain.getRequestId().has_value());
+    plain.setRequestId(7);
+    std::string encoded;
+    ASSERT_TRUE(plain.encode(encoded));
+    EXPECT_NE(encoded.find(R"("id":7)"), std::string::npos);
+}
+
 class ObjectFrameMalformed : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(ObjectFrameMalformed, IsRejectedWithoutThrowingOrKeepingObjects) {
@@ -211,6 +241,25 @@ INSTANTIATE_TEST_SUITE_P(
                       Result::MALFORMED},
         MalformedCase{"AppliedNotBoolean", document("[]", R"(,"applied":1)"), Result::MALFORMED},
         MalformedCase{"DeepNesting", document(std::string(100000, '[') + std::string(100000, ']')),
+                      Result::MALFORMED},
+        // Nesting is refused where it is met, also in members nobody reads.
+        MalformedCase{"NestedDeeperThanTheLayout", document("[]", R"(,"later":[[[[0]]]])"),
+                      Result::MALFORMED},
+        MalformedCase{"EntryMemberTooDeep", document("[{" + DI + R"(,"status":0,"x":[[0]]}])"),
+                      Result::MALFORMED},
+        MalformedCase{"NulInLabel",
+                      document(R"([{"type":2,"label":"DI1\u0000X","serial":161,"port":0,)"
+                               R"("status":1}])"),
+                      Result::MALFORMED},
+        MalformedCase{"NumberAsText", document("[]", R"(,"id":"7")"), Result::MALFORMED},
+        MalformedCase{"NumberNegative", document("[]", R"(,"id":-1)"), Result::MALFORMED},
+        MalformedCase{"NumberOver32Bits", document("[]", R"(,"id":4294967296)"),
+                      Result::MALFORMED},
+        MalformedCase{"ObjectsReplacedByText", document("[{" + DI + R"(,"status":1}])",
+                                                        R"(,"objects":"none")"),
+                      Result::MALFORMED},
+        MalformedCase{"MemberOfWrongKindInEntry",
+                      document(R"([{"type":2,"label":["DI1"],"serial":1,"port":0,"status":0}])"),
                       Result::MALFORMED}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return info.param.name; });
 

@@ -1,0 +1,29 @@
+#include "cConditionLog.h"
+
+#include <utility>
+
+#include <log4cpp/Category.hh>
+
+cConditionLog::cConditionLog(const char* categoryName, std::string operation, std::string counted)
+    : category(log4cpp::Category::getInstance(categoryName)),
+      what(std::move(operation)),
+      unit(std::move(counted)) {}
+
+void cConditionLog::failed(const std::string& reason, const std::string& detail) {
+    ++failures;
+    if (reason == condition) {
+        return;
+    }
+    condition = reason;
+    category.warn(what + " failed: " + reason + (detail.empty() ? "" : ": " + detail));
+}
+
+void cConditionLog::succeeded() {
+    if (failures == 0) {
+        return;
+    }
+    category.warn(what + " works again after " + std::to_string(failures) + " failed " + unit +
+                  (failures == 1 ? "" : "s"));
+    failures = 0;
+    condition.clear();
+}

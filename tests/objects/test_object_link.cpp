@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CapturingAppender.h"
+#include "cConditionLog.h"
+#include "cObjectClient.h"
+#include "cObjectDInput.h"
+#include "cObjectFrame.h"
+
+namespace {
+
+using RequestId = std::optional<std::uint32_t>;
+
+std::string frameOf(const std::string& payload) {
+    const auto n = static_cast<std::uint32_t>(payload.size());
+    return std::string{static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF),
+                       static_cast<char>((n >> 8) & 0xFF), static_cast<char>(n & 0xFF)} +
+           payload;
+}
+
+const char* const DI1_ALARM = R"({"type":2,"label":"DI1","serial":161,"port":0,"status":1})";
+
+// A read answer carrying `id` (none when empty) and the objects given.
+std::string answer(RequestId id, const std::string& objects = DI1_ALARM) {
+    return frameOf(R"({"version":1,"msgtype":1,"objects":[)" + objects + "]" +
+                   (id ? R"(,"id":)" + std::to_string(*id) : std::string()) + "}");
+}
+
+/*
+ * An object service played from a script: on each connection it first sends
+ * `greeting`, then answers every request with what the script makes of the
+ * request's number, in one write, as a hostile or confused service would.
+ */
+class ScriptedService {
+public:
+    using Script = std::function<std::string(RequestId)>;
+
+    ScriptedService(Script script, std::string greeting)
+        : script(std::move(script)), greeting(std::move(greeting)) {
+        listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(::bind(listenFd, reinterpret_cast<sockaddr*>(&address), length), 0);
+        EXPECT_EQ(::listen(listenFd, 4), 0);
+        ::getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length);
+        boundPort = ntohs(address.sin_port);
+        thread = std::thread([this] { serve(); });
+    }
+
+    ~ScriptedService() {
+        stopping = true;
+        ::shutdown(listenFd, SHUT_RDWR);
+        ::shutdown(connection.load(), SHUT_RDWR);
+        thread.join();
+        ::close(listenFd);
+    }
+
+    ScriptedService(const ScriptedService&) = delete;
+    ScriptedService& operator=(const ScriptedService&) = delete;
+
+    int port() const { return boundPort; }
+
+private:
+    static bool readAll(int fd, std::string& into, std::size_t size) {
+        into.resize(size);
+        for (std::size_t got = 0; got < size;) {
+            const ssize_t n = ::recv(fd, &into[got], size - got, 0);
+            if (n <= 0) {
+                return false;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    void serve() {
+        while (!stopping) {
+            const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) {
+                return;
+            }
+            connection = fd;
+            if (stopping) {
+                ::shutdown(fd, SHUT_RDWR);
+            }
+            ::send(fd, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+            std::string header;
+            std::string payload;
+            while (readAll(fd, header, cObjectFrame::HEADER_SIZE) &&
+                   readAll(fd, payload,
+                           cObjectFrame::readLength(
+                               reinterpret_cast<const unsigned char*>(header.data())))) {
+                cObjectFrame request;
+                request.decodePayload(payload.data(), payload.size());
+                const std::string bytes = script(request.getRequestId());
+                ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            }
+            connection = -1;
+            ::close(fd);
+        }
+    }
+
+    Script script;
+    std::string greeting;
+    int listenFd = -1;
+    int boundPort = 0;
+    std::atomic<int> connection{-1};
+    std::atomic<bool> stopping{false};
+    std::thread thread;
+};
+
+struct LinkCase {
+    const char* name;
+    std::string greeting;
+    ScriptedService::Script script;
+    const char* error;  // how the client's reason begins; null: the answer is taken
+};
+
+void PrintTo(const LinkCase& test, std::ostream* os) {
+    *os << test.name;
+}
+
+class ObjectLink : public ::testing::TestWithParam<LinkCase> {};
+
+// Only the answer to the request just sent is taken; anything else ends the
+// poll, and the log says why.
+TEST_P(ObjectLink, TakesOnlyTheAnswerToTheRequest) {
+    const LinkCase& test = GetParam();
+    CapturingAppender capture;
+    ScriptedService service(test.script, test.greeting);
+    cObjectClient client;
+    client.setTimeout(2000);
+    ASSERT_TRUE(client.start("127.0.0.1", service.port())) << client.getLastError();
+    cObjectDInput di;
+    di.setPortLabel("DI1");
+    di.setDeviceSerial(0xa1);
+    cObjectList request;
+    request.setMsgType(cObjectFrame::MSG_READ);
+    request.add(&di);
+
+    const cObjectList* reply = client.get(&request);
+    if (test.error == nullptr) {
+        ASSERT_NE(reply, nullptr) << client.getLastError();
+        EXPECT_EQ(reply->numObjects(), 1);
+        EXPECT_TRUE(capture.events().empty());
+        return;
+    }
+    EXPECT_EQ(reply, nullptr);
+    EXPECT_EQ(client.getLastError().rfind(test.error, 0), 0U) << client.getLastError();
+    const std::vector<CapturedEvent> logged = {
+        {"ObjectClient", "WARN", "reading from the object service failed: " + client.getLastError()}};
+    EXPECT_EQ(capture.events(), logged);
+}
+
+const char* const NOT_THE_ANSWER = "not the answer to the request: ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ObjectLink,
+    ::testing::Values(
+        LinkCase{"TheAnswer", "", [](RequestId id) { return answer(id); }, nullptr},
+        LinkCase{"StaleFrameFirst", "",
+                 [](RequestId id) { return answer(*id - 1, "") + answer(id); }, NOT_THE_ANSWER},
+        LinkCase{"FramePushedOnAccept", answer(std::nullopt, ""),
+                 [](RequestId id) { return answer(id); }, NOT_THE_ANSWER},
+        LinkCase{"WrongNumber", "", [](RequestId id) { return answer(*id + 1); },
+                 "not the answer to the request: it carries number "},
+        LinkCase{"NoNumber", "", [](RequestId) { return answer(std::nullopt); },
+                 "not the answer to the request: it carries number none"},
+        LinkCase{"BytesAfterTheAnswer", "", [](RequestId id) { return answer(id) + "x"; },
+                 "not the answer to the request: bytes followed the answer"},
+        LinkCase{"NulInLabel", "",
+                 [](RequestId id) {
+                     return answer(id, R"({"type":2,"label":"DI1\u0000X","serial":161,)"
+                                       R"("port":0,"status":1})");
+                 },
+                 "malformed answer: "},
+        LinkCase{"TooDeep", "",
+                 [](RequestId id) { return answer(id, R"({"type":9,"x":[[[1]]]})"); },
+                 "malformed answer: "},
+        LinkCase{"Refusal", "",
+                 [](RequestId) {
+                     return frameOf(R"({"version":1,"msgtype":0,"objects":[],"error":"no"})");
+                 },
+                 "service refused the request: no"}),
+    [](const ::testing::TestParamInfo<LinkCase>& info) { return info.param.name; });
+
+struct ConditionCase {
+    const char* name;
+    std::vector<const char*> outcomes;  // a reason, or null for a success
+    std::vector<std::string> logged;
+};
+
+void PrintTo(const ConditionCase& test, std::ostream* os) {
+    *os << test.name;
+}
+
+class ConditionLog : public ::testing::TestWithParam<ConditionCase> {};
+
+// One line per change of condition, never one per repeated failure.
+TEST_P(ConditionLog, LogsChangesOnly) {
+    CapturingAppender capture;
+    cConditionLog log("ObjectClient", "reading", "poll");
+    int attempt = 0;
+    for (const char* reason : GetParam().outcomes) {
+        ++attempt;
+        if (reason == nullptr) {
+            log.succeeded();
+        } else {
+            log.failed(reason, "attempt " + std::to_string(attempt));
+        }
+    }
+    EXPECT_EQ(capture.messages(), GetParam().logged);
+    for (const CapturedEvent& event : capture.events()) {
+        EXPECT_EQ(event.priority, "WARN");
+    }
+}
+
+const char* const OK = nullptr;
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, ConditionLog,
+    ::testing::Values(
+        ConditionCase{"AllWell", {OK, OK, OK}, {}},
+        ConditionCase{"OneOutageCountedOnce",
+                      {OK, "timed out", "timed out", "timed out", OK, OK},
+                      {"reading failed: timed out: attempt 2",
+                       "reading works again after 3 failed polls"}},
+        ConditionCase{"ReasonChanges",
+                      {"refused", "refused", "timed out", "refused", OK},
+                      {"reading failed: refused: attempt 1", "reading failed: timed out: attempt 3",
+                       "reading failed: refused: attempt 4",
+                       "reading works again after 4 failed polls"}},
+        ConditionCase{"SingleFailure",
+                      {"closed", OK, "closed"},
+                      {"reading failed: closed: attempt 1", "reading works again after 1 failed poll",
+                       "reading failed: closed: attempt 3"}}),
+    [](const ::testing::TestParamInfo<ConditionCase>& info) { return info.param.name; });
+
+}  // namespace
