@@ -14,11 +14,8 @@ bool cObjectClient::start(const char* newHost, int newPort) {
     host = newHost != nullptr ? newHost : "";
     port = newPort;
     socket.close();
-    if (!connect()) {
-        reads.failed(lastCondition, lastDetail);
-        return false;
-    }
-    return true;
+    // A failure here is reported by the first poll, which follows at once.
+    return connect();
 }
 
 void cObjectClient::setTimeout(int milliseconds) {

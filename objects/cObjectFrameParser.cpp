@@ -13,7 +13,7 @@ namespace {
 // The members the layout reads, of the document and of an object entry.
 // Any other is skipped without being stored.
 const char* const HEAD_MEMBERS[] = {"version", "msgtype", "objects", "applied", "error", "id"};
-const char* const ENTRY_MEMBERS[] = {"type",   "label",  "serial", "port",
+const char* const ENTRY_MEMBERS[] = {"type",   "label", "serial", "port",
                                      "status", "value", "output", "default"};
 const char* const OBJECTS = "objects";
 

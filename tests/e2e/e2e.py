@@ -20,9 +20,13 @@ changes while it runs, and what it expects. `e2e.py --list` names the cases;
 What a row may hold, besides the files (document, state) and the clock
 (start, speed):
   objsim    False: no simulator when the service starts
+  port_range  "LOW HIGH": the namespace's ephemeral ports, set before start
+  log_conf  False: no log configuration (the service logs to standard error)
+  stderr_closed  standard error a pipe nobody reads
   actions   {poll: action}: after that many completed polls, with the
             service frozen, a new state (dict), "kill_objsim",
-            "start_objsim", or a list of them
+            "start_objsim", "open_ports" (the kernel's default ephemeral
+            range), or a list of them
   vary      a new random input state after every poll
   polls     the outcome of each poll: the state written, or "-" for "Bad
             response"; or a number: that many polls, none without response
@@ -35,6 +39,7 @@ What a row may hold, besides the files (document, state) and the clock
   window_edge   "HH:MM:SS": a must-run window opens then; every poll is out
             of it before and in it after, and both kinds occur
   samples, rss_growth_kib   resident memory and descriptors at two polls
+  peak_rss_kib  the most resident memory the service ever had (VmHWM)
   valgrind  run the service under memcheck; no leak, no error
 Every case with polls also checks that polls are 22 ticks apart.
 """
@@ -57,6 +62,8 @@ SANDBOX = os.path.join(HERE, "..", "..", "scripts", "sandbox")
 # its own (--faketime-lib) and its emulator (--service-prefix).
 FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 SKIPPED = 77  # ctest's SKIP_RETURN_CODE for the e2e tests
+# Per network namespace; the host's is the kernel's default.
+PORT_RANGE = "/proc/sys/net/ipv4/ip_local_port_range"
 
 BANNER = "Welcome to the Wendle Show...\n"
 # The time stamp (faked time) lets a case measure how long a poll took; the
@@ -146,6 +153,15 @@ def rule_with(trigger=None, limit=None, output=OUTPUT):
 
 
 MONDAY = " Day of week: 1\n"
+HUGE_OUTPUT = {"label": "x" * (1 << 20), "deviceid": "a1"}
+
+
+def huge_request():
+    """The read request of an engine with no trigger and HUGE_OUTPUT, as the
+    client would encode it with its widest request number."""
+    return {"id": 0xFFFFFFFF, "msgtype": 1, "version": 1, "objects": [
+        {"default": 0, "label": HUGE_OUTPUT["label"], "output": 0, "port": 0, "serial": 0xa1,
+         "status": 0, "type": 3}]}
 MUSTRUN = {"days": [1], "from": "08:00", "to": "17:00", "mustrun": "true"}
 
 
@@ -201,6 +217,10 @@ STARTUP_FAILURES = [
      "null\nDay 1\n" + MONDAY),
     ("hour_out_of_range", failing(rule_with(limit=limit_with(to="99999999999:00"))), "stoi",
      "null\nDay 1\n" + MONDAY),
+    # A request over the frame bound could never be sent: refused at start.
+    ("request_too_large", failing(rule_with(output=HUGE_OUTPUT)),
+     "the request for 1 objects cannot be sent to the object service: message of %d bytes "
+     "exceeds 1048576" % len(compact(huge_request())), "null\n"),
 ]
 
 CASES = {}
@@ -218,11 +238,18 @@ def soak_rule_writes(inputs):
     return RELEASED if alarm else INHIBITED
 
 
-def fault_row(fault, slowest):
+def client_lines(reason, failed_polls):
+    """What the client logs of an outage: its reason once, then the recovery."""
+    return ["WARN ObjectClient: reading from the object service failed: " + reason,
+            "WARN ObjectClient: reading from the object service works again after %d failed "
+            "polls" % failed_polls]
+
+
+def fault_row(fault, slowest, reason):
     # Normal, two polls under the fault, normal again once it is cleared.
     return dict(document=doc(ALARM_RULE), polls=[INHIBITED, "-", "-", INHIBITED],
                 actions={1: with_state(fault=fault), 3: STATE},
-                log_has=[BAD_RESPONSE], poll_seconds=slowest)
+                log_has=[BAD_RESPONSE] + client_lines(reason, 2), poll_seconds=slowest)
 
 
 # A hung service costs a poll the client's whole bound in real time, however
@@ -230,6 +257,16 @@ def fault_row(fault, slowest):
 # The upper bound has half the bound to spare for a busy machine.
 HUNG = (CLIENT_TIMEOUT_S, CLIENT_TIMEOUT_S * 1.5)
 REFUSED = (0, CLIENT_TIMEOUT_S * 1.5)
+SERVICE = "127.0.0.1:60000"
+REFUSED_REASON = "connect to %s: connect: Connection refused" % SERVICE
+SELF_CONNECTED = "connect to %s: connected to itself: no service listens on %s" % (SERVICE,
+                                                                                  SERVICE)
+GARBAGE_REASON = "malformed answer: undecodable document: " + (
+    "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error while "
+    "parsing value - invalid literal; last read: 'no'")
+# {"type":9}, then a comma: as many as fit in one frame with the rest.
+FLOOD_OBJECTS = 95000
+PEAK_RSS_KIB = 12 * 1024
 
 
 EXTRA_DO2 = {"type": 3, "label": "DO2", "serial": 0xa1, "port": 5, "status": 0, "output": 2,
@@ -258,15 +295,33 @@ CASES.update({
     # Faults of the object service: the service never stops polling.
     "fault_absent_then_appears": dict(document=doc(ALARM_RULE), objsim=False,
                                       polls=["-", "-", INHIBITED, INHIBITED],
-                                      actions={2: "start_objsim"}, sets=[2, 2]),
+                                      actions={2: "start_objsim"}, sets=[2, 2],
+                                      log_has=client_lines(REFUSED_REASON, 2)),
     "fault_killed_restarted": dict(document=doc(ALARM_RULE),
                                    polls=[INHIBITED, "-", RELEASED, RELEASED],
                                    actions={1: "kill_objsim",
                                             2: [with_status(1), "start_objsim"]},
                                    sets=[2, 1, 1]),
-    "fault_hang": fault_row("hang", HUNG),
-    "fault_close": fault_row("close", REFUSED),
-    "fault_garbage": fault_row("garbage", REFUSED),
+    "fault_hang": fault_row("hang", HUNG, "timed out"),
+    "fault_close": fault_row("close", REFUSED, "connection closed by the service"),
+    "fault_garbage": fault_row("garbage", REFUSED, GARBAGE_REASON),
+    # Nothing listens, and the only ephemeral port is the service's: every
+    # connect joins the socket to itself. The client drops each one, so the
+    # simulator can still take its port once it starts.
+    "fault_self_connect": dict(document=doc(ALARM_RULE), objsim=False, port_range="60000 60000",
+                               polls=["-", "-", INHIBITED, INHIBITED],
+                               actions={2: ["open_ports", "start_objsim"]},
+                               log_has=client_lines(SELF_CONNECTED, 2)),
+    # The console log's reader is gone before the service starts: writes to
+    # it fail, and the service polls on.
+    "stderr_reader_gone": dict(document=doc(ALARM_RULE), log_conf=False, stderr_closed=True,
+                               sets=[INHIBITED, INHIBITED]),
+    # The largest answer within the frame bound, almost all of it objects of
+    # an unknown type, each logged and skipped: the service's memory peaks
+    # a few MiB above a normal run's.
+    "answer_flood": dict(document=doc(ALARM_RULE), polls=2,
+                         state=with_state(extra_objects=[{"type": 9}] * FLOOD_OBJECTS),
+                         peak_rss_kib=PEAK_RSS_KIB, timeout=120),
     # No answer for the configured output: the port keeps what it was built
     # with (no resting state), so the write carries state 0 and port 0 and
     # the simulator refuses it.
@@ -400,6 +455,7 @@ class Case:
         self.log = Log(self.path("service.log"))
         self.speed = row.get("speed", SPEED)
         self.deadline = time.monotonic() + row.get("timeout", 90)
+        self.peak_rss = None
 
     def path(self, name):
         return os.path.join(self.dir, name)
@@ -446,6 +502,11 @@ class Case:
             self.objsims = []
             if self.pid("objsim"):
                 os.kill(self.pid("objsim"), signal.SIGKILL)
+        elif action == "open_ports":
+            with open(PORT_RANGE) as f:
+                default = f.read().strip()
+            subprocess.run(["nsenter", "--target", str(self.pid("service")), "--net", "sh", "-c",
+                            "echo '%s' >%s" % (default, PORT_RANGE)], check=True)
         elif action == "start_objsim":
             # Into the running service's network namespace; the case folder
             # is the same files under its host path.
@@ -466,7 +527,8 @@ class Case:
         row = self.row
         if row.get("document") is not None:
             self.write("tarwendle.json", row["document"])
-        self.write("tarwendle.log.conf", LOG_CONF)
+        if row.get("log_conf", True):
+            self.write("tarwendle.log.conf", LOG_CONF)
         if row.get("valgrind"):
             self.write("faketime.supp", FAKETIME_SUPPRESSION)
         self.write("state.json", json.dumps(row.get("state", STATE)))
@@ -485,15 +547,31 @@ class Case:
             '    sleep 0.02\n'
             '  done\n'
             'fi\n'
+            '{ports}'
             'TZ=UTC LD_PRELOAD={lib} FAKETIME="@{start} x{speed}" {prefix} "$2" '
-            '>{etc}stdout 2>{etc}stderr &\n'
+            '>{etc}stdout {stderr} &\n'
             'echo $! >{etc}service.pid\n'
             'wait $!\n'
             'echo $? >{etc}exit\n'
-        ).format(etc=etc, lib=self.faketime_lib, start=start, speed=speed, prefix=prefix)
+        ).format(etc=etc, lib=self.faketime_lib, start=start, speed=speed, prefix=prefix,
+                 ports="echo '%s' >%s\n" % (row["port_range"], PORT_RANGE)
+                 if "port_range" in row else "",
+                 stderr="2>{etc}stderr".format(etc=etc))
         objsim_at_start = "yes" if row.get("objsim", True) else "no"
-        return subprocess.Popen([SANDBOX, self.dir, "sh", "-c", script, "case", objsim, service,
-                                 objsim_at_start], start_new_session=True)
+        keep = ()
+        if row.get("stderr_closed"):
+            # A pipe whose reading end is closed before the service starts.
+            reading, writing = os.pipe()
+            os.close(reading)
+            script = script.replace("2>%sstderr" % etc, "2>&%d" % writing)
+            keep = (writing,)
+        try:
+            return subprocess.Popen([SANDBOX, self.dir, "sh", "-c", script, "case", objsim,
+                                     service, objsim_at_start], start_new_session=True,
+                                    pass_fds=keep)
+        finally:
+            for fd in keep:
+                os.close(fd)
 
     @contextlib.contextmanager
     def frozen_after(self, poll):
@@ -519,11 +597,12 @@ class Case:
         except (FileNotFoundError, ProcessLookupError):
             return "X"
 
+    def memory(self, field):
+        with open("/proc/%d/status" % self.pid("service")) as f:
+            return int(re.search(r"^%s:\s+(\d+) kB" % field, f.read(), re.M).group(1))
+
     def sample(self):
-        pid = self.pid("service")
-        with open("/proc/%d/status" % pid) as f:
-            rss = int(re.search(r"^VmRSS:\s+(\d+) kB", f.read(), re.M).group(1))
-        return rss, len(os.listdir("/proc/%d/fd" % pid))
+        return self.memory("VmRSS"), len(os.listdir("/proc/%d/fd" % self.pid("service")))
 
     def run(self):
         row = self.row
@@ -550,6 +629,8 @@ class Case:
                         samples[number] = self.sample()
                 acted = max(acted, done)
                 if poll_count and done >= poll_count:
+                    if "peak_rss_kib" in row:
+                        self.peak_rss = self.memory("VmHWM")
                     break
                 if not poll_count and wanted_sets is not None and done >= len(wanted_sets):
                     break
@@ -648,6 +729,10 @@ class Case:
             self.check_writes(row["writes"])
         if "samples" in row:
             self.check_samples(row, samples)
+        if "peak_rss_kib" in row:
+            self.notes.append("VmHWM %s kB" % self.peak_rss)
+            self.expect("peak resident memory within %d KiB" % row["peak_rss_kib"],
+                        self.peak_rss is not None and self.peak_rss <= row["peak_rss_kib"], True)
         if row.get("valgrind"):
             self.check_valgrind()
 

@@ -143,10 +143,10 @@ const std::string DI = R"("type":2,"label":"DI1","serial":161,"port":0)";
 
 // What the reader skips and what it keeps, as parsing the document whole would.
 TEST(ObjectFrame, SkipsUnknownMembersAndKeepsTheRequestNumber) {
-    const std::string bytes = document(
-        R"([{"later":{"a":1},"type":2,"label":"DI1","serial":161,"port":0,"status":2,)"
-        R"("note":"x","status":1},{"type":9,"label":{"any":"thing"}}])",
-        R"(,"id":4294967295,"future":[{"x":1}],"msgtype":2,"applied":true)");
+    const std::string bytes =
+        document(R"([{"later":{"a":1},"type":2,"label":"DI1","serial":161,"port":0,"status":2,)"
+                 R"("note":"x","status":1},{"type":9,"label":{"any":"thing"}}])",
+                 R"(,"id":4294967295,"future":[{"x":1}],"msgtype":2,"applied":true)");
     cObjectFrame frame;
     std::size_t consumed = 0;
     std::string why;
@@ -253,10 +253,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Result::MALFORMED},
         MalformedCase{"NumberAsText", document("[]", R"(,"id":"7")"), Result::MALFORMED},
         MalformedCase{"NumberNegative", document("[]", R"(,"id":-1)"), Result::MALFORMED},
-        MalformedCase{"NumberOver32Bits", document("[]", R"(,"id":4294967296)"),
-                      Result::MALFORMED},
-        MalformedCase{"ObjectsReplacedByText", document("[{" + DI + R"(,"status":1}])",
-                                                        R"(,"objects":"none")"),
+        MalformedCase{"NumberOver32Bits", document("[]", R"(,"id":4294967296)"), Result::MALFORMED},
+        MalformedCase{"ObjectsReplacedByText",
+                      document("[{" + DI + R"(,"status":1}])", R"(,"objects":"none")"),
                       Result::MALFORMED},
         MalformedCase{"MemberOfWrongKindInEntry",
                       document(R"([{"type":2,"label":["DI1"],"serial":1,"port":0,"status":0}])"),

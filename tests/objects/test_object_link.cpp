@@ -162,7 +162,8 @@ TEST_P(ObjectLink, TakesOnlyTheAnswerToTheRequest) {
     EXPECT_EQ(reply, nullptr);
     EXPECT_EQ(client.getLastError().rfind(test.error, 0), 0U) << client.getLastError();
     const std::vector<CapturedEvent> logged = {
-        {"ObjectClient", "WARN", "reading from the object service failed: " + client.getLastError()}};
+        {"ObjectClient", "WARN",
+         "reading from the object service failed: " + client.getLastError()}};
     EXPECT_EQ(capture.events(), logged);
 }
 
@@ -233,21 +234,22 @@ const char* const OK = nullptr;
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, ConditionLog,
-    ::testing::Values(
-        ConditionCase{"AllWell", {OK, OK, OK}, {}},
-        ConditionCase{"OneOutageCountedOnce",
-                      {OK, "timed out", "timed out", "timed out", OK, OK},
-                      {"reading failed: timed out: attempt 2",
-                       "reading works again after 3 failed polls"}},
-        ConditionCase{"ReasonChanges",
-                      {"refused", "refused", "timed out", "refused", OK},
-                      {"reading failed: refused: attempt 1", "reading failed: timed out: attempt 3",
-                       "reading failed: refused: attempt 4",
-                       "reading works again after 4 failed polls"}},
-        ConditionCase{"SingleFailure",
-                      {"closed", OK, "closed"},
-                      {"reading failed: closed: attempt 1", "reading works again after 1 failed poll",
-                       "reading failed: closed: attempt 3"}}),
+    ::testing::Values(ConditionCase{"AllWell", {OK, OK, OK}, {}},
+                      ConditionCase{"OneOutageCountedOnce",
+                                    {OK, "timed out", "timed out", "timed out", OK, OK},
+                                    {"reading failed: timed out: attempt 2",
+                                     "reading works again after 3 failed polls"}},
+                      ConditionCase{"ReasonChanges",
+                                    {"refused", "refused", "timed out", "refused", OK},
+                                    {"reading failed: refused: attempt 1",
+                                     "reading failed: timed out: attempt 3",
+                                     "reading failed: refused: attempt 4",
+                                     "reading works again after 4 failed polls"}},
+                      ConditionCase{"SingleFailure",
+                                    {"closed", OK, "closed"},
+                                    {"reading failed: closed: attempt 1",
+                                     "reading works again after 1 failed poll",
+                                     "reading failed: closed: attempt 3"}}),
     [](const ::testing::TestParamInfo<ConditionCase>& info) { return info.param.name; });
 
 }  // namespace
