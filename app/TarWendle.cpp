@@ -3,8 +3,9 @@
  *
  * Start-up is a fixed sequence on the one thread the process has. An error
  * stops it where it happens, so the engine never runs on a partial
- * configuration; the error's text goes to standard error and the exit
- * status is 1, so that an init system can tell a failed start.
+ * configuration; the error's text goes to standard error, after the file
+ * and the step it concerns, and the exit status is 1, so that an init system
+ * can tell a failed start.
  */
 #include <signal.h>
 
@@ -18,6 +19,8 @@
 #include "cWlog.h"
 
 int main(int /*argc*/, char** /*argv*/) {
+    const std::string document = paths::kConfigDocument;
+    std::string step = "starting";  // the step under way, as the error line names it
     // A console log whose reader has gone away must not end the service: a
     // write there fails instead. This is a disposition, not a handler.
     ::signal(SIGPIPE, SIG_IGN);
@@ -26,20 +29,23 @@ int main(int /*argc*/, char** /*argv*/) {
 
         cWlog::init(paths::kLogConfig);
 
+        step = "cannot load " + document;
         Config::load(paths::kConfigDocument);
 
+        step = "cannot read setting \"crap\" of " + document;
         std::string probe = Config::get("crap", "null");
         std::cout << probe << std::endl;
 
+        step = "cannot build the engine from \"cfg\" of " + document;
         nlohmann::json ioData = Config::getIOData();
 
         // Runs the polling cycle; returns only if the engine already exists.
         WendleEngine::start(ioData);
     } catch (const std::exception& failure) {
-        std::cerr << "tarwendle: " << failure.what() << std::endl;
+        std::cerr << "tarwendle: " << step << ": " << failure.what() << std::endl;
         return 1;
     } catch (...) {
-        std::cerr << "tarwendle: unknown error during start-up" << std::endl;
+        std::cerr << "tarwendle: " << step << ": unknown error" << std::endl;
         return 1;
     }
     return 0;

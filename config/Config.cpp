@@ -1,17 +1,48 @@
 #include "Config.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 
 Config* Config::_Config = nullptr;
+
+namespace {
+
+bool isDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+nlohmann::json Config::parseDocument(std::istream& in) {
+    // The depth is that of the containers already open around the one
+    // starting, so the outermost starts at 0.
+    const nlohmann::json::parser_callback_t limitNesting =
+        [](int depth, nlohmann::json::parse_event_t event, nlohmann::json& /*parsed*/) {
+            if (depth >= MAX_NESTING && (event == nlohmann::json::parse_event_t::object_start ||
+                                         event == nlohmann::json::parse_event_t::array_start)) {
+                throw std::out_of_range("configuration nested deeper than " +
+                                        std::to_string(MAX_NESTING) + " levels");
+            }
+            return true;
+        };
+    return nlohmann::json::parse(in, limitNesting, true, false);
+}
 
 Config::Config(std::string path) : cWlog2("Config"), ovtSection(nullptr), ioData(nullptr) {
     log << "Starting Config" << std::endl;
 
     // A file that cannot be opened yields no characters and so fails the
-    // parse exactly like an empty one.
-    std::ifstream file(path, std::ios::in);
-    nlohmann::json document = nlohmann::json::parse(file, nullptr, true, false);
+    // parse exactly like an empty one. A folder opens, but its first read
+    // fails with the stream library's own error: it is not opened at all.
+    std::ifstream file;
+    if (!isDirectory(path)) {
+        file.open(path, std::ios::in);
+    }
+    nlohmann::json document = parseDocument(file);
 
     ovtSection = document["ovt"];
     ioData = document["cfg"];

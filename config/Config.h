@@ -1,6 +1,7 @@
 #ifndef TARWENDLE_CONFIG_CONFIG_H
 #define TARWENDLE_CONFIG_CONFIG_H
 
+#include <istream>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -13,6 +14,15 @@
  */
 class Config : public cWlog2 {
 public:
+    // The deepest nesting a document may have. The JSON library copies and
+    // serialises recursively, so a far deeper one could exhaust the stack;
+    // no configuration needs more than a handful of levels.
+    static constexpr int MAX_NESTING = 256;
+
+    // Parses a document as the store reads it: strict, no comments, and no
+    // deeper than MAX_NESTING (std::out_of_range, met while parsing).
+    static nlohmann::json parseDocument(std::istream& in);
+
     // Builds the store once; later calls do nothing.
     static void load(std::string path);
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -36,7 +37,13 @@ uint32_t RuleText::toDeviceId(const std::string& text) {
 }
 
 void RuleText::namePort(cObjectPort& port, nlohmann::json& entry) {
-    port.setPortLabel(entry["label"].get<std::string>().c_str());
+    const std::string label = entry["label"].get<std::string>();
+    // Ports are matched by their label as a C text: "DI1\0X" would watch or
+    // drive DI1 without a word.
+    if (label.find('\0') != std::string::npos) {
+        throw std::invalid_argument("label holds a NUL character");
+    }
+    port.setPortLabel(label.c_str());
     port.setDeviceSerial(toDeviceId(entry["deviceid"].get<std::string>()));
 }
 

@@ -22,7 +22,8 @@ public:
     static uint32_t toDeviceId(const std::string& text);
 
     // Gives `port` the "label" and hexadecimal "deviceid" of a rule entry,
-    // in that order; either one not a string is the JSON type error 302.
+    // in that order; either one not a string is the JSON type error 302,
+    // a label holding a NUL character std::invalid_argument.
     static void namePort(cObjectPort& port, nlohmann::json& entry);
 
     // Decimal level as std::stof reads it, with its "stof" exceptions.

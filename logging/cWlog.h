@@ -11,7 +11,9 @@ public:
      * Configures log4cpp from a properties file. A missing or invalid file
      * must not keep the service from running: logging then falls back to
      * standard error at INFO, and one line on standard error says why.
-     * Returns whether the file was used.
+     * A log file the configuration names but that cannot be opened is named
+     * on standard error too, and its events go there instead; the
+     * appenders that work stay. Returns whether the file was used.
      */
     static bool init(const char* path);
 

@@ -109,6 +109,48 @@ TEST_F(ConfigStore, LoadFailuresPassTheJsonErrorOnAfterTheStartLine) {
     }
 }
 
+// A folder is as unreadable as a missing file, and fails the same way.
+TEST_F(ConfigStore, FolderFailsLikeAMissingFile) {
+    try {
+        Config::load(::testing::TempDir());
+        ADD_FAILURE() << "no error";
+    } catch (const nlohmann::json::exception& e) {
+        EXPECT_EQ(std::string(e.what()), kEmptyInput);
+    }
+    EXPECT_EQ(Config::_Config, nullptr);
+}
+
+// Nesting is limited while parsing, before the recursive copy and dump of
+// the IO-data line could exhaust the stack.
+TEST_F(ConfigStore, NestingBeyondTheLimitIsRefusedWhileParsing) {
+    const auto nested = [](int levels) {
+        return R"({"cfg":)" + std::string(levels, '[') + std::string(levels, ']') + "}";
+    };
+    const std::string refused = "configuration nested deeper than 256 levels";
+    struct Case {
+        const char* name;
+        std::string text;
+        bool loads;
+    };
+    const std::vector<Case> cases = {
+        {"at the limit", nested(Config::MAX_NESTING - 1), true},
+        {"one level more", nested(Config::MAX_NESTING), false},
+        {"deep enough to crash a recursive dump", nested(60000), false},
+        {"deep inside ovt", R"({"ovt":{"x":)" + nested(300) + "}}", false},
+    };
+    for (const Case& c : cases) {
+        reset();
+        try {
+            Config::load(file(c.text));
+            EXPECT_TRUE(c.loads) << c.name;
+        } catch (const std::out_of_range& e) {
+            EXPECT_FALSE(c.loads) << c.name;
+            EXPECT_EQ(std::string(e.what()), refused) << c.name;
+        }
+        EXPECT_EQ(Config::_Config != nullptr, c.loads) << c.name;
+    }
+}
+
 TEST_F(ConfigStore, GetReturnsTextOrTheDefault) {
     struct Case {
         std::string document;

@@ -21,7 +21,8 @@ What a row may hold, besides the files (document, state) and the clock
 (start, speed):
   objsim    False: no simulator when the service starts
   port_range  "LOW HIGH": the namespace's ephemeral ports, set before start
-  log_conf  False: no log configuration (the service logs to standard error)
+  log_conf  the log configuration's text; False: none (the service logs to
+            standard error)
   stderr_closed  standard error a pipe nobody reads
   actions   {poll: action}: after that many completed polls, with the
             service frozen, a new state (dict), "kill_objsim",
@@ -34,7 +35,8 @@ What a row may hold, besides the files (document, state) and the clock
   journal_sets  the simulator's whole journal lines of those writes
   writes    rule(inputs) -> state: every write against the inputs the
             simulator answered in the same poll
-  log, log_has, log_lacks, stdout, stderr, exit   what the service reported
+  log, log_has, log_lacks, stdout, stderr, stderr_has, exit   what the
+            service reported
   poll_seconds  (low, high): the longest poll, in real seconds
   window_edge   "HH:MM:SS": a must-run window opens then; every poll is out
             of it before and in it after, and both kinds occur
@@ -66,6 +68,7 @@ SKIPPED = 77  # ctest's SKIP_RETURN_CODE for the e2e tests
 PORT_RANGE = "/proc/sys/net/ipv4/ip_local_port_range"
 
 BANNER = "Welcome to the Wendle Show...\n"
+FOLDER = object()  # a document that is a folder
 # The time stamp (faked time) lets a case measure how long a poll took; the
 # harness strips it before comparing lines.
 LOG_CONF = """log4cpp.rootCategory=DEBUG, file
@@ -185,6 +188,12 @@ NO_INPUT = P101 % (1, "value - unexpected end of input; expected '[', '{', or a 
 STARTUP_FAILURES = [
     ("no_file", (None, config_lines(None)[:1]), NO_INPUT, ""),
     ("empty_file", ("", config_lines(None)[:1]), NO_INPUT, ""),
+    # A folder in the file's place reads as nothing, like a missing file.
+    ("folder", (FOLDER, config_lines(None)[:1]), NO_INPUT, ""),
+    # Nesting the JSON library could only copy and print by exhausting the
+    # stack is refused while parsing.
+    ("deep_nesting", ('{"cfg": %s%s}' % ("[" * 53000, "]" * 53000), config_lines(None)[:1]),
+     "configuration nested deeper than 256 levels", ""),
     ("bad_json", ('{"cfg": {}', config_lines(None)[:1]),
      P101 % (11, "object - unexpected end of input; expected '}'"), ""),
     ("commented", ('{"cfg": {}} // relay', config_lines(None)[:1]),
@@ -217,6 +226,11 @@ STARTUP_FAILURES = [
      "null\nDay 1\n" + MONDAY),
     ("hour_out_of_range", failing(rule_with(limit=limit_with(to="99999999999:00"))), "stoi",
      "null\nDay 1\n" + MONDAY),
+    # "DI1\0X" would watch or drive DI1 without a word.
+    ("label_nul", failing(rule_with(dict(DI1_ALARM, label="DI1\u0000X"))),
+     "label holds a NUL character", "null\n"),
+    ("output_label_nul", failing((rule_with(output=dict(OUTPUT, label="DO1\u0000X"))[0], [])),
+     "label holds a NUL character", "null\n"),
     # A request over the frame bound could never be sent: refused at start.
     ("request_too_large", failing(rule_with(output=HUGE_OUTPUT)),
      "the request for 1 objects cannot be sent to the object service: message of %d bytes "
@@ -224,9 +238,24 @@ STARTUP_FAILURES = [
 ]
 
 CASES = {}
+# The standard-error line names the file and the step that failed.
+DOCUMENT = "/etc/ovt/tarwendle/tarwendle.json"
+STEPS = {"load": "cannot load " + DOCUMENT,
+         "setting": 'cannot read setting "crap" of ' + DOCUMENT,
+         "engine": 'cannot build the engine from "cfg" of ' + DOCUMENT}
+SETTING_FAILURES = ("ovt_not_object", "crap_number")
+
+
+def failing_step(name, lines):
+    if name in SETTING_FAILURES:
+        return STEPS["setting"]
+    return STEPS["load"] if lines == config_lines(None)[:1] else STEPS["engine"]
+
+
 for _name, (_document, _lines), _error, _stdout in STARTUP_FAILURES:
-    CASES["startup_" + _name] = dict(document=_document, exit=1, stdout=BANNER + _stdout,
-                                     stderr="tarwendle: " + _error + "\n", log=_lines)
+    CASES["startup_" + _name] = dict(
+        document=_document, exit=1, stdout=BANNER + _stdout, log=_lines,
+        stderr="tarwendle: %s: %s\n" % (failing_step(_name, _lines), _error))
 
 
 def alarm_rule_writes(inputs):
@@ -264,6 +293,8 @@ SELF_CONNECTED = "connect to %s: connected to itself: no service listens on %s" 
 GARBAGE_REASON = "malformed answer: undecodable document: " + (
     "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error while "
     "parsing value - invalid literal; last read: 'no'")
+UNWRITABLE_LOG = ("cWlog: cannot write log file '/no/such/folder/service.log' of appender "
+                  "'file' (No such file or directory); its events go to standard error\n")
 # {"type":9}, then a comma: as many as fit in one frame with the rest.
 FLOOD_OBJECTS = 95000
 PEAK_RSS_KIB = 12 * 1024
@@ -312,6 +343,14 @@ CASES.update({
                                polls=["-", "-", INHIBITED, INHIBITED],
                                actions={2: ["open_ports", "start_objsim"]},
                                log_has=client_lines(SELF_CONNECTED, 2)),
+    # A log file that cannot be opened is named on standard error, which
+    # takes its events.
+    "log_file_unwritable": dict(document=doc(ALARM_RULE), sets=[INHIBITED, INHIBITED],
+                                log_conf=LOG_CONF.replace("/etc/ovt/tarwendle/service.log",
+                                                          "/no/such/folder/service.log"),
+                                stderr_has=[UNWRITABLE_LOG, " INFO WendleEngine: Wendle Engine "
+                                            "starting ...\n", " DEBUG WendleEngine: Inhibit "
+                                            "Output \n"]),
     # The console log's reader is gone before the service starts: writes to
     # it fail, and the service polls on.
     "stderr_reader_gone": dict(document=doc(ALARM_RULE), log_conf=False, stderr_closed=True,
@@ -525,10 +564,13 @@ class Case:
 
     def launch(self):
         row = self.row
-        if row.get("document") is not None:
+        if row.get("document") is FOLDER:
+            os.mkdir(self.path("tarwendle.json"))
+        elif row.get("document") is not None:
             self.write("tarwendle.json", row["document"])
-        if row.get("log_conf", True):
-            self.write("tarwendle.log.conf", LOG_CONF)
+        log_conf = row.get("log_conf", LOG_CONF)
+        if log_conf:
+            self.write("tarwendle.log.conf", log_conf)
         if row.get("valgrind"):
             self.write("faketime.supp", FAKETIME_SUPPRESSION)
         self.write("state.json", json.dumps(row.get("state", STATE)))
@@ -680,6 +722,8 @@ class Case:
                     row.get("stdout", BANNER + "null\n"))
         if "stderr" in row:
             self.expect("standard error", self.read("stderr"), row["stderr"])
+        for text in row.get("stderr_has", []):
+            self.expect("standard error holds %r" % text, text in self.read("stderr"), True)
         if "log" in row:
             self.expect("log", log.lines, row["log"])
         for line in row.get("log_has", []):

@@ -49,6 +49,46 @@ TEST(LogInit, PropertiesFileRoutesEventsByPriority) {
     EXPECT_EQ(readFile(logPath), "INFO Config 50% done\n");
 }
 
+// A log file that cannot be opened loses nothing: it is named on standard
+// error, which takes its events; a file that works keeps its own.
+TEST(LogInit, UnwritableLogFileIsNamedAndItsEventsGoToStandardError) {
+    const std::string good = ::testing::TempDir() + std::to_string(getpid()) + "-good.log";
+    const std::string bad = ::testing::TempDir() + "no-such-dir/tarwendle.log";
+    std::remove(good.c_str());
+    const std::string conf =
+        writeFile("unwritable.conf",
+                  "log4cpp.rootCategory=INFO, lost\n"
+                  "log4cpp.category.Config=INFO, kept\n"
+                  "log4cpp.additivity.Config=false\n"
+                  "log4cpp.appender.lost=org.apache.log4j.RollingFileAppender\n"
+                  "log4cpp.appender.lost.fileName=" +
+                      bad +
+                      "\n"
+                      "log4cpp.appender.lost.layout=org.apache.log4j.PatternLayout\n"
+                      "log4cpp.appender.lost.layout.ConversionPattern=%p %c %m%n\n"
+                      "log4cpp.appender.kept=org.apache.log4j.FileAppender\n"
+                      "log4cpp.appender.kept.fileName=" +
+                      good +
+                      "\n"
+                      "log4cpp.appender.kept.layout=org.apache.log4j.PatternLayout\n"
+                      "log4cpp.appender.kept.layout.ConversionPattern=%p %c %m%n\n");
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(cWlog::init(conf.c_str()));
+    cWlog2 engine("WendleEngine");
+    cWlog2 config("Config");
+    engine.log << "to the console" << std::endl;
+    config.log << "to its file" << std::endl;
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("cWlog: cannot write log file '" + bad +
+                       "' of appender 'lost' (No such file or directory); its events go to "
+                       "standard error\n"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find(" INFO WendleEngine: to the console\n"), std::string::npos) << err;
+    EXPECT_EQ(err.find("to its file"), std::string::npos) << err;
+    EXPECT_EQ(readFile(good), "INFO Config to its file\n");
+}
+
 TEST(LogInit, UnusableFileFallsBackToStandardErrorAtInfo) {
     const std::string missing = ::testing::TempDir() + "no-such-dir/none.conf";
     const std::string broken = writeFile("broken.conf",
