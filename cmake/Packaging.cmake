@@ -34,7 +34,8 @@ endif()
 set(TARWENDLE_RUNTIME_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= ${libgcc_version}), libstdc++6 (>= 11)")
 
 set(CPACK_DEBIAN_SERVICE_PACKAGE_NAME tarwendle)
-set(CPACK_DEBIAN_SERVICE_PACKAGE_DEPENDS "${TARWENDLE_RUNTIME_DEPENDS}, liblog4cpp5v5 (>= 1.1.3)")
+set(CPACK_DEBIAN_SERVICE_PACKAGE_DEPENDS
+    "${TARWENDLE_RUNTIME_DEPENDS}, liblog4cpp5v5 (>= 1.1.3), adduser")
 set(CPACK_DEBIAN_SERVICE_PACKAGE_CONTROL_EXTRA ${TARWENDLE_DEB_CONTROL_EXTRA})
 set(CPACK_COMPONENT_SERVICE_DESCRIPTION "Relay output controller for embedded controllers
 Drives one digital output from digital and analog inputs and weekly time
