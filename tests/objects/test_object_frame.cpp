@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "FrameBytes.h"
 #include "cObjectAInput.h"
 #include "cObjectDInput.h"
 #include "cObjectDOutput.h"
@@ -13,15 +14,6 @@
 namespace {
 
 using Result = cObjectFrame::eResult;
-
-std::string header(std::uint32_t length) {
-    return {static_cast<char>(length >> 24), static_cast<char>((length >> 16) & 0xFF),
-            static_cast<char>((length >> 8) & 0xFF), static_cast<char>(length & 0xFF)};
-}
-
-std::string frameOf(const std::string& payload) {
-    return header(static_cast<std::uint32_t>(payload.size())) + payload;
-}
 
 Result decode(const std::string& bytes, cObjectFrame& frame, std::size_t& consumed) {
     return frame.decode(bytes.data(), bytes.size(), consumed);

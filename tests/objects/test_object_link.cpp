@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "CapturingAppender.h"
+#include "FrameBytes.h"
 #include "cConditionLog.h"
 #include "cObjectClient.h"
 #include "cObjectDInput.h"
@@ -22,13 +23,6 @@
 namespace {
 
 using RequestId = std::optional<std::uint32_t>;
-
-std::string frameOf(const std::string& payload) {
-    const auto n = static_cast<std::uint32_t>(payload.size());
-    return std::string{static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF),
-                       static_cast<char>((n >> 8) & 0xFF), static_cast<char>(n & 0xFF)} +
-           payload;
-}
 
 const char* const DI1_ALARM = R"({"type":2,"label":"DI1","serial":161,"port":0,"status":1})";
 
