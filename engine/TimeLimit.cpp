@@ -2,6 +2,7 @@
 #include <iostream>
 #include <string>
 
+#include "LocalTime.h"
 #include "RuleText.h"
 #include "WendleEngine.h"
 
@@ -34,9 +35,7 @@ WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry) {
         days.push_back(RuleText::toDay(element));
     }
 
-    const std::time_t seconds = std::time(nullptr);
-    std::tm now{};
-    localtime_r(&seconds, &now);
+    const std::tm now = LocalTime::now();
     std::cout << " Day of week: " << now.tm_wday << std::endl;
 
     parseBound(entry["from"], startHour, startMinute, hasStart);
@@ -47,10 +46,7 @@ WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry) {
 }
 
 bool WendleEngine::TimeLimit::isInRange() const {
-    const std::time_t seconds = std::time(nullptr);
-    std::tm now{};
-    localtime_r(&seconds, &now);
-    return isInRange(now);
+    return isInRange(LocalTime::now());
 }
 
 // Start and stop are tested independently (no wrap past midnight), so a
