@@ -8,4 +8,11 @@ constexpr const char* kLogConfig = "/etc/ovt/tarwendle/tarwendle.log.conf";
 constexpr const char* kConfigDocument = "/etc/ovt/tarwendle/tarwendle.json";
 }  // namespace paths
 
+// The one "ovt" setting start-up reads, and prints, before it builds the
+// engine; a tool that checks a configuration reads it the same way.
+namespace startup {
+constexpr const char* kSetting = "crap";
+constexpr const char* kSettingDefault = "null";
+}  // namespace startup
+
 #endif

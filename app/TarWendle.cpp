@@ -32,8 +32,8 @@ int main(int /*argc*/, char** /*argv*/) {
         step = "cannot load " + document;
         Config::load(paths::kConfigDocument);
 
-        step = "cannot read setting \"crap\" of " + document;
-        std::string probe = Config::get("crap", "null");
+        step = std::string("cannot read setting \"") + startup::kSetting + "\" of " + document;
+        std::string probe = Config::get(startup::kSetting, startup::kSettingDefault);
         std::cout << probe << std::endl;
 
         step = "cannot build the engine from \"cfg\" of " + document;

@@ -55,12 +55,19 @@ void Config::load(std::string path) {
         return;
     }
     // The singleton is published only once it is complete.
-    std::unique_ptr<Config> store(new Config(std::move(path)));
-    _Config = store.release();
+    _Config = read(std::move(path)).release();
+}
+
+std::unique_ptr<Config> Config::read(std::string path) {
+    return std::unique_ptr<Config>(new Config(std::move(path)));
 }
 
 std::string Config::get(std::string key, std::string defaultValue) {
-    const nlohmann::json& value = _Config->ovtSection[key];
+    return _Config->setting(key, defaultValue);
+}
+
+std::string Config::setting(const std::string& key, const std::string& defaultValue) {
+    const nlohmann::json& value = ovtSection[key];
     if (value.is_null()) {
         return defaultValue;
     }
@@ -68,5 +75,5 @@ std::string Config::get(std::string key, std::string defaultValue) {
 }
 
 nlohmann::json Config::getIOData() {
-    return _Config->ioData;
+    return _Config->ioDataSection();
 }

@@ -2,6 +2,7 @@
 #define TARWENDLE_CONFIG_CONFIG_H
 
 #include <istream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -26,6 +27,10 @@ public:
     // Builds the store once; later calls do nothing.
     static void load(std::string path);
 
+    // Reads a document exactly as the store does, without making it the
+    // store: for a tool that checks configurations.
+    static std::unique_ptr<Config> read(std::string path);
+
     // The text setting `key` of the "ovt" section, or `defaultValue` when it
     // is absent or null. A value that is not text is a JSON type error.
     static std::string get(std::string key, std::string defaultValue);
@@ -34,6 +39,10 @@ public:
     static nlohmann::json getIOData();
 
     static Config* _Config;
+
+    // What get and getIOData answer, for this document.
+    std::string setting(const std::string& key, const std::string& defaultValue);
+    nlohmann::json ioDataSection() const { return ioData; }
 
 private:
     explicit Config(std::string path);

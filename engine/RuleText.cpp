@@ -37,14 +37,33 @@ uint32_t RuleText::toDeviceId(const std::string& text) {
 }
 
 void RuleText::namePort(cObjectPort& port, nlohmann::json& entry) {
-    const std::string label = entry["label"].get<std::string>();
+    port.setPortLabel(toLabel(entry["label"]).c_str());
+    port.setDeviceSerial(toDeviceId(entry["deviceid"].get<std::string>()));
+}
+
+std::string RuleText::toLabel(const nlohmann::json& value) {
+    std::string label = value.get<std::string>();
     // Ports are matched by their label as a C text: "DI1\0X" would watch or
     // drive DI1 without a word.
     if (label.find('\0') != std::string::npos) {
         throw std::invalid_argument("label holds a NUL character");
     }
-    port.setPortLabel(label.c_str());
-    port.setDeviceSerial(toDeviceId(entry["deviceid"].get<std::string>()));
+    return label;
+}
+
+void RuleText::toBound(const nlohmann::json& value, uint32_t& hour, uint32_t& minute,
+                       bool& hasBound) {
+    const std::string text = value.get<std::string>();
+    if (text.empty()) {
+        hasBound = false;
+        return;
+    }
+    const std::string::size_type colon = text.find(':');
+    const std::string hourText = (colon == std::string::npos) ? text : text.substr(0, colon);
+    const std::string minuteText = (colon == std::string::npos) ? text : text.substr(colon + 1);
+    hour = toClockField(hourText);
+    minute = toClockField(minuteText);
+    hasBound = true;
 }
 
 float RuleText::toLevel(const std::string& text) {

@@ -22,9 +22,12 @@ public:
     static uint32_t toDeviceId(const std::string& text);
 
     // Gives `port` the "label" and hexadecimal "deviceid" of a rule entry,
-    // in that order; either one not a string is the JSON type error 302,
-    // a label holding a NUL character std::invalid_argument.
+    // in that order; either one not a string is the JSON type error 302.
     static void namePort(cObjectPort& port, nlohmann::json& entry);
+
+    // A port label: type error 302 if not a string, std::invalid_argument
+    // if it holds a NUL character.
+    static std::string toLabel(const nlohmann::json& value);
 
     // Decimal level as std::stof reads it, with its "stof" exceptions.
     static float toLevel(const std::string& text);
@@ -32,6 +35,12 @@ public:
     // Hour or minute as std::stoi reads it, with its "stoi" exceptions; a
     // negative number keeps its 32-bit two's complement pattern.
     static uint32_t toClockField(const std::string& text);
+
+    // One bound of a window ("from" or "to"), a string: the empty text is
+    // no bound and leaves hour and minute at 0; without a colon the whole
+    // text is both the hour and the minute text.
+    static void toBound(const nlohmann::json& value, uint32_t& hour, uint32_t& minute,
+                        bool& hasBound);
 
     // Day of the week as the JSON library converts a number to int:
     // truncation toward zero, booleans as 0 and 1, type error 302 for any

@@ -6,27 +6,6 @@
 #include "RuleText.h"
 #include "WendleEngine.h"
 
-namespace {
-
-// Reads one bound ("from" or "to"). The empty text means no bound and
-// leaves hour and minute at 0. Without a colon the whole text is both the
-// hour and the minute text.
-void parseBound(const nlohmann::json& value, uint32_t& hour, uint32_t& minute, bool& hasBound) {
-    const std::string text = value.get<std::string>();
-    if (text.empty()) {
-        hasBound = false;
-        return;
-    }
-    const std::string::size_type colon = text.find(':');
-    const std::string hourText = (colon == std::string::npos) ? text : text.substr(0, colon);
-    const std::string minuteText = (colon == std::string::npos) ? text : text.substr(colon + 1);
-    hour = RuleText::toClockField(hourText);
-    minute = RuleText::toClockField(minuteText);
-    hasBound = true;
-}
-
-}  // namespace
-
 WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry) {
     // Iterating a JSON value: an array's elements, an object's member values,
     // nothing for null, and any other value once.
@@ -38,8 +17,8 @@ WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry) {
     const std::tm now = LocalTime::now();
     std::cout << " Day of week: " << now.tm_wday << std::endl;
 
-    parseBound(entry["from"], startHour, startMinute, hasStart);
-    parseBound(entry["to"], stopHour, stopMinute, hasStop);
+    RuleText::toBound(entry["from"], startHour, startMinute, hasStart);
+    RuleText::toBound(entry["to"], stopHour, stopMinute, hasStop);
 
     std::cout << "Start: " << startHour << "-" << startMinute << ":-" << hasStart << std::endl;
     std::cout << "Stop: " << stopHour << "-" << stopMinute << ":-" << hasStop << std::endl;

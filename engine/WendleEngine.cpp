@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "EngineSettings.h"
+#include "LocalTime.h"
 
 WendleEngine* WendleEngine::_WendleEngine = nullptr;
 
@@ -22,31 +23,76 @@ WendleEngine* WendleEngine::_WendleEngine = nullptr;
  * shows which entry a configuration error came from. Any error leaves here
  * unchanged; what was built so far is released with the members.
  */
-WendleEngine::WendleEngine(nlohmann::json section) : cWlog2("WendleEngine") {
+namespace {
+
+// Where an entry sits in its section, as a build listener is told.
+std::string entryPath(const char* name, const nlohmann::json& container,
+                      const nlohmann::json::iterator& entry, std::size_t index) {
+    if (container.is_array()) {
+        return std::string(name) + "[" + std::to_string(index) + "]";
+    }
+    if (container.is_object()) {
+        return std::string(name) + "." + entry.key();
+    }
+    return name;
+}
+
+}  // namespace
+
+WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
+    : cWlog2("WendleEngine"), clock([] { return std::time(nullptr); }) {
+    if (listener != nullptr) {
+        listener->building("output", section["output"]);
+    }
     output.parse(section["output"]);
 
     nlohmann::json& triggers = section["triggers"];
     if (!triggers.is_null()) {
         log << "Found some triggers..." << triggers.size() << " of them" << std::endl;
-        for (nlohmann::json& entry : triggers) {
+        std::size_t index = 0;
+        for (auto it = triggers.begin(); it != triggers.end(); ++it, ++index) {
+            nlohmann::json& entry = *it;
+            const std::string path =
+                listener != nullptr ? entryPath("triggers", triggers, it, index) : "";
+            if (listener != nullptr) {
+                listener->building(path, entry);
+            }
             log << entry.dump() << std::endl;
             if (entry["type"] == "digital") {
                 log << "Digital" << std::endl;
                 digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
                 digital_index.add(digital_triggers.back().get());
+                if (listener != nullptr) {
+                    listener->built(path, *digital_triggers.back());
+                }
             } else if (entry["type"] == "analog") {
                 log << "Analog" << std::endl;
                 analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
                 analog_index.add(analog_triggers.back().get());
+                if (listener != nullptr) {
+                    listener->built(path, *analog_triggers.back());
+                }
+            } else if (listener != nullptr) {
+                listener->skipped(path);
             }
         }
 
         nlohmann::json& limits = section["timelimits"];
         if (!limits.is_null()) {
-            for (nlohmann::json& entry : limits) {
+            index = 0;
+            for (auto it = limits.begin(); it != limits.end(); ++it, ++index) {
+                nlohmann::json& entry = *it;
+                const std::string path =
+                    listener != nullptr ? entryPath("timelimits", limits, it, index) : "";
+                if (listener != nullptr) {
+                    listener->building(path, entry);
+                }
                 log << entry.dump() << std::endl;
                 const std::string mustrun = entry["mustrun"].get<std::string>();
                 TimeLimit limit(entry);
+                if (listener != nullptr) {
+                    listener->built(path, limit, mustrun == "true");
+                }
                 if (mustrun == "true") {
                     mustrun_limits.push_back(std::move(limit));
                 } else {
@@ -58,6 +104,9 @@ WendleEngine::WendleEngine(nlohmann::json section) : cWlog2("WendleEngine") {
 
     client = std::make_unique<cObjectClient>();
 
+    if (listener != nullptr) {
+        listener->building("", section);
+    }
     requireSendableRequest();
 }
 
@@ -69,21 +118,31 @@ WendleEngine::WendleEngine(nlohmann::json section) : cWlog2("WendleEngine") {
 void WendleEngine::requireSendableRequest() {
     cObjectList probe;
     probe.setMsgType(engine_settings::kReadObjects);
-    for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
-        probe.add(trigger.get());
-    }
-    for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
-        probe.add(trigger.get());
-    }
-    probe.add(&output);
+    listPorts(probe);
     std::string why;
     if (!cObjectClient::fitsInAFrame(probe, why)) {
         throw std::length_error(why);
     }
 }
 
+// The order of update_ports, which builds its request itself so that it
+// can trace each port and reset the digital ones on the way.
+void WendleEngine::listPorts(cObjectList& list) {
+    for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
+        list.add(trigger.get());
+    }
+    for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
+        list.add(trigger.get());
+    }
+    list.add(&output);
+}
+
 void WendleEngine::useClient(std::unique_ptr<cObjectClient> replacement) {
     client = std::move(replacement);
+}
+
+void WendleEngine::useClock(std::function<std::time_t()> replacement) {
+    clock = std::move(replacement);
 }
 
 void WendleEngine::start(nlohmann::json section) {
@@ -239,8 +298,9 @@ void WendleEngine::update_output() {
         }
     }
 
-    askWindows(mustrun_limits, "Include Trigger", true, release);
-    askWindows(exclude_limits, "Exclude Trigger", false, release);
+    // One reading of the clock for the whole poll: every window is judged
+    // at the same minute.
+    release = decide(release, LocalTime::of(clock()));
 
     if (release) {
         debug << "Release Output " << std::endl;
@@ -263,13 +323,21 @@ void WendleEngine::update_output() {
     client->set(&message);
 }
 
+// A must-run window overrides the triggers, an exclude window everything.
+bool WendleEngine::decide(bool triggersRelease, const std::tm& now) {
+    bool release = triggersRelease;
+    askWindows(mustrun_limits, now, "Include Trigger", true, release);
+    askWindows(exclude_limits, now, "Exclude Trigger", false, release);
+    return release;
+}
+
 // Asks every window of one list, in order, and logs its answer; an active
 // window sets the decision to `verdict`.
-void WendleEngine::askWindows(const std::vector<TimeLimit>& limits, const char* heading,
-                              bool verdict, bool& release) {
+void WendleEngine::askWindows(const std::vector<TimeLimit>& limits, const std::tm& now,
+                              const char* heading, bool verdict, bool& release) {
     for (const TimeLimit& limit : limits) {
         debug << heading << std::endl;
-        if (limit.isInRange()) {
+        if (limit.isInRange(now)) {
             debug << "Time within range" << std::endl;
             release = verdict;
         } else {

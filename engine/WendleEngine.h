@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <string>
 #include <vector>
 
 #include "PortIndex.h"
@@ -90,9 +92,29 @@ public:
         bool hasStop = false;
     };
 
+    // Told what the constructor makes of each entry, so that a tool that
+    // checks a configuration can say which entry an error came from and
+    // what every entry became. Paths are relative to the section:
+    // "output", "triggers[2]", "timelimits[0]" (an object's member by its
+    // key, a lone value by its section's name).
+    class BuildListener {
+    public:
+        virtual ~BuildListener() = default;
+        // About to build `entry`, at `path`; an error from here on is its.
+        // The last call, with path "" and the whole section, precedes the
+        // check that the poll's request can be sent.
+        virtual void building(const std::string& path, const nlohmann::json& entry) = 0;
+        virtual void built(const std::string& path, const DigitalTrigger& trigger) = 0;
+        virtual void built(const std::string& path, const AnalogTrigger& trigger) = 0;
+        virtual void built(const std::string& path, const TimeLimit& limit, bool mustrun) = 0;
+        // A trigger entry of neither type, passed over.
+        virtual void skipped(const std::string& path) = 0;
+    };
+
     // Builds the engine from the IO-data section: output port, triggers,
-    // time limits, then the client (not yet connected).
-    explicit WendleEngine(nlohmann::json section);
+    // time limits, then the client (not yet connected). A listener, if
+    // any, is lent for the constructor's duration.
+    explicit WendleEngine(nlohmann::json section, BuildListener* listener = nullptr);
 
     // Builds the one engine and runs it; does nothing if it exists.
     static void start(nlohmann::json section);
@@ -106,17 +128,28 @@ public:
     void update_trigger(cObjectDInput* input);
     void update_output();
 
+    // The decision of a poll at local time `now`, given whether some
+    // trigger asks for release: the windows are asked and logged in order.
+    bool decide(bool triggersRelease, const std::tm& now);
+
+    // Adds every port a poll reads to `list`, in the poll's order.
+    void listPorts(cObjectList& list);
+    const OutputPort& getOutput() const { return output; }
+
     // Talks to another object service (a fake in tests and benchmarks).
     void useClient(std::unique_ptr<cObjectClient> replacement);
+    // Judges the windows at the instants `clock` gives instead of now.
+    void useClock(std::function<std::time_t()> replacement);
 
 private:
     // Throws std::length_error when the poll's request exceeds what the
     // object service can be sent.
     void requireSendableRequest();
-    void askWindows(const std::vector<TimeLimit>& limits, const char* heading, bool verdict,
-                    bool& release);
+    void askWindows(const std::vector<TimeLimit>& limits, const std::tm& now, const char* heading,
+                    bool verdict, bool& release);
 
     std::unique_ptr<cObjectClient> client;
+    std::function<std::time_t()> clock;
     OutputPort output;
     std::vector<std::unique_ptr<AnalogTrigger>> analog_triggers;
     std::vector<std::unique_ptr<DigitalTrigger>> digital_triggers;

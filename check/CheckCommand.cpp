@@ -1,0 +1,226 @@
+/*
+ * One run: read the options, check the file as the service would start
+ * from it, then show what was asked for. The rule classes trace their
+ * construction on standard output; that is caught for the whole run, so
+ * the report stays clean, and shown on request (--trace).
+ */
+#include "CheckCommand.h"
+
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "ConfigCheck.h"
+#include "ConfigLint.h"
+#include "EngineSettings.h"
+#include "MomentExplainer.h"
+#include "Paths.h"
+#include "RuleWords.h"
+#include "ServiceProbe.h"
+#include "WeekChart.h"
+#include "WeekPlan.h"
+#include "WeekSvg.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: tarwendle-check [options] [FILE]\n"
+    "Checks a configuration as the service would start from it (FILE, by default\n"
+    "the service's own), and shows its rules and its week.\n"
+    "  --strict              a warning fails the check too\n"
+    "  --svg PICTURE         writes the week as an SVG picture\n"
+    "  --at \"YYYY-MM-DD HH:MM\"\n"
+    "                        explains the decision at that local time\n"
+    "  --input LABEL@DEVICE=alarm|clear|missing|NUMBER\n"
+    "                        an input's reading for --at (repeatable)\n"
+    "  --default high|low    the output's resting state for --at (low)\n"
+    "  --probe               reads every configured port once from the object service\n"
+    "  --trace               shows the rule classes' construction traces\n"
+    "Exit status: 0 the service would start, 1 it would not, 2 a usage error.\n";
+
+struct Options {
+    std::string file = paths::kConfigDocument;
+    bool strict = false;
+    bool probe = false;
+    bool trace = false;
+    std::string svg;
+    bool explain = false;
+    std::time_t at = 0;
+    std::vector<MomentExplainer::Input> inputs;
+    cObject::eObjectIOState resting = cObject::IOSTATE_LOW;
+};
+
+// False, with why, on a usage error; `help` when help was asked for.
+bool parse(const std::vector<std::string>& arguments, Options& options, bool& help,
+           std::string& why) {
+    bool haveFile = false;
+    bool haveExplainOption = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& word = arguments[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= arguments.size()) {
+                why = word + " needs a value";
+                return false;
+            }
+            into = arguments[++i];
+            return true;
+        };
+        std::string text;
+        if (word == "-h" || word == "--help") {
+            help = true;
+            return true;
+        } else if (word == "--strict") {
+            options.strict = true;
+        } else if (word == "--probe") {
+            options.probe = true;
+        } else if (word == "--trace") {
+            options.trace = true;
+        } else if (word == "--svg") {
+            if (!value(options.svg)) {
+                return false;
+            }
+        } else if (word == "--at") {
+            if (!value(text) || !MomentExplainer::parseMoment(text, options.at, why)) {
+                return false;
+            }
+            options.explain = true;
+        } else if (word == "--input") {
+            MomentExplainer::Input input;
+            if (!value(text) || !MomentExplainer::parseInput(text, input, why)) {
+                return false;
+            }
+            options.inputs.push_back(input);
+            haveExplainOption = true;
+        } else if (word == "--default") {
+            if (!value(text)) {
+                return false;
+            }
+            if (text != "high" && text != "low") {
+                why = "--default must be high or low, not \"" + text + "\"";
+                return false;
+            }
+            options.resting = text == "high" ? cObject::IOSTATE_HIGH : cObject::IOSTATE_LOW;
+            haveExplainOption = true;
+        } else if (word.size() > 1 && word[0] == '-') {
+            why = "unknown option " + word;
+            return false;
+        } else if (haveFile) {
+            why = "one file at a time";
+            return false;
+        } else {
+            options.file = word;
+            haveFile = true;
+        }
+    }
+    if (haveExplainOption && !options.explain) {
+        why = "--input and --default explain a moment: they need --at";
+        return false;
+    }
+    return true;
+}
+
+// Restores standard output's buffer however the run ends.
+class CaughtStdout {
+public:
+    CaughtStdout() : saved(std::cout.rdbuf(caught.rdbuf())) {}
+    ~CaughtStdout() { std::cout.rdbuf(saved); }
+    CaughtStdout(const CaughtStdout&) = delete;
+    CaughtStdout& operator=(const CaughtStdout&) = delete;
+    std::string text() const { return caught.str(); }
+
+private:
+    std::ostringstream caught;
+    std::streambuf* saved;
+};
+
+void describeRules(ConfigCheck& check, std::ostream& out) {
+    out << "Rules:\n"
+        << "  cfg.output: " << RuleWords::output(check.getEngine()->getOutput()) << "\n";
+    for (const ConfigCheck::Trigger& trigger : check.triggers()) {
+        out << "  " << trigger.path << ": "
+            << (trigger.digital != nullptr ? RuleWords::trigger(*trigger.digital)
+                                           : RuleWords::trigger(*trigger.analog))
+            << "\n";
+    }
+    for (const ConfigCheck::Window& window : check.windows()) {
+        out << "  " << window.path << ": " << RuleWords::window(window.limit, window.mustrun)
+            << "\n";
+    }
+    if (check.triggers().empty()) {
+        out << "  no trigger: the output is released only by must-run windows\n";
+    }
+}
+
+}  // namespace
+
+int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& out,
+                      std::ostream& err, int terminalColumns) {
+    Options options;
+    bool help = false;
+    std::string why;
+    if (!parse(arguments, options, help, why)) {
+        err << "tarwendle-check: " << why << "\n" << kUsage;
+        return USAGE;
+    }
+    if (help) {
+        out << kUsage;
+        return STARTS;
+    }
+
+    CaughtStdout traces;
+    ConfigCheck check(options.file);
+    if (!check.starts()) {
+        const std::vector<std::string>& error = check.error();
+        err << options.file << ": error: " << error.front() << "\n";
+        for (std::size_t line = 1; line < error.size(); ++line) {
+            err << "  " << error[line] << "\n";
+        }
+        out << options.file << ": the service would not start\n";
+        if (options.trace) {
+            out << "Construction traces:\n" << traces.text();
+        }
+        return FAILS;
+    }
+
+    const ConfigLint lint(check);
+    for (const ConfigLint::Warning& warning : lint.warnings()) {
+        err << options.file << ": warning: " << warning.path << ": " << warning.text << "\n";
+    }
+    const bool warned = !lint.warnings().empty();
+    out << options.file << ": the service would start";
+    if (warned) {
+        out << ", with " << lint.warnings().size()
+            << (lint.warnings().size() == 1 ? " warning" : " warnings");
+    }
+    out << "\n";
+    describeRules(check, out);
+
+    int status = (options.strict && warned) ? FAILS : STARTS;
+    const WeekPlan plan(*check.getEngine());
+    if (!options.svg.empty()) {
+        std::ofstream picture(options.svg);
+        WeekSvg::write(plan, options.file, picture);
+        picture.close();
+        if (!picture) {
+            err << "tarwendle-check: cannot write " << options.svg << "\n";
+            status = FAILS;
+        }
+    }
+    if (options.explain) {
+        MomentExplainer::explain(check, options.at, options.inputs, options.resting, out);
+    } else {
+        WeekChart::write(plan, terminalColumns >= WeekChart::FINE_WIDTH ? 15 : 30, out);
+    }
+    if (options.probe && !ServiceProbe::probe(check, engine_settings::kServiceHost,
+                                              engine_settings::kServicePort, out)) {
+        status = FAILS;
+    }
+    if (options.trace) {
+        out << "Construction traces:\n" << traces.text();
+    }
+    if (status == FAILS && options.strict && warned) {
+        out << "Failed: --strict and " << lint.warnings().size() << " warning(s)\n";
+    }
+    return status;
+}

@@ -1,0 +1,272 @@
+/*
+ * The verdict comes from the service's own sequence; everything else here
+ * only says where its error came from. An entry that failed is taken apart
+ * key by key, each key through the conversion its rule class uses, in the
+ * order the class reads them; the first key whose conversion fails with the
+ * very text the engine reported is the one named. If none does, the entry
+ * is named as a whole.
+ */
+#include "ConfigCheck.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <utility>
+
+#include "Paths.h"
+#include "RuleText.h"
+
+namespace {
+
+using nlohmann::json;
+
+constexpr std::size_t SHOWN_VALUE = 60;
+constexpr std::size_t SHOWN_ENTRY = 200;
+
+std::string shown(const json& value, std::size_t most) {
+    std::string text = value.dump();
+    if (text.size() > most) {
+        text = text.substr(0, most) + "...";
+    }
+    return text;
+}
+
+// Why the file cannot be read at all, or "" when it can.
+std::string unreadable(const std::string& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return "it is a folder";
+    }
+    std::FILE* handle = std::fopen(file.c_str(), "r");
+    if (handle == nullptr) {
+        return std::strerror(errno);
+    }
+    std::fclose(handle);
+    return "";
+}
+
+// One key of an entry and the conversion its rule class applies to it.
+struct KeyRule {
+    const char* key;
+    std::function<void(const json&)> convert;
+    const char* meaning;
+};
+
+void asText(const json& value) {
+    (void)value.get<std::string>();
+}
+
+const KeyRule kLabel{"label", [](const json& v) { (void)RuleText::toLabel(v); },
+                     "is not a port label"};
+const KeyRule kDeviceId{"deviceid", asText, "is not a device id text"};
+const KeyRule kValue{"value", [](const json& v) { (void)RuleText::toLevel(v.get<std::string>()); },
+                     "is not a number"};
+const KeyRule kMustrun{"mustrun", asText, "is not a text"};
+const KeyRule kBound[] = {
+    {"from",
+     [](const json& v) {
+         uint32_t hour = 0;
+         uint32_t minute = 0;
+         bool has = false;
+         RuleText::toBound(v, hour, minute, has);
+     },
+     "is not a time of day"},
+    {"to",
+     [](const json& v) {
+         uint32_t hour = 0;
+         uint32_t minute = 0;
+         bool has = false;
+         RuleText::toBound(v, hour, minute, has);
+     },
+     "is not a time of day"},
+};
+
+json member(const json& entry, const char* key) {
+    return entry.is_object() && entry.contains(key) ? entry.at(key) : json(nullptr);
+}
+
+// "path.key: value meaning (library text)" when the key's own conversion
+// fails with `what`; "" otherwise.
+std::string blame(const std::string& path, const json& entry, const KeyRule& rule,
+                  const std::string& what) {
+    const json value = member(entry, rule.key);
+    try {
+        rule.convert(value);
+    } catch (const std::exception& failure) {
+        if (what == failure.what()) {
+            const bool absent = !entry.is_object() || !entry.contains(rule.key);
+            return path + "." + rule.key + ": " +
+                   (absent ? std::string("is missing") : shown(value, SHOWN_VALUE) + " " +
+                                                             rule.meaning) +
+                   " (" + what + ")";
+        }
+    }
+    return "";
+}
+
+// The days of a window, element by element, as TimeLimit iterates them.
+std::string blameDays(const std::string& path, const json& entry, const std::string& what) {
+    const json days = member(entry, "days");
+    std::size_t index = 0;
+    for (auto it = days.begin(); it != days.end(); ++it, ++index) {
+        try {
+            (void)RuleText::toDay(*it);
+        } catch (const std::exception& failure) {
+            if (what != failure.what()) {
+                continue;
+            }
+            std::string where = path + ".days";
+            if (days.is_array()) {
+                where += "[" + std::to_string(index) + "]";
+            } else if (days.is_object()) {
+                where += "." + it.key();
+            }
+            return where + ": " + shown(*it, SHOWN_VALUE) + " is not a day of the week (" + what +
+                   ")";
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+ConfigCheck::ConfigCheck(std::string path) : file(std::move(path)) {
+    std::unique_ptr<Config> store;
+    try {
+        store = Config::read(file);
+    } catch (const std::exception& failure) {
+        explainReadError(failure);
+        return;
+    }
+    try {
+        (void)store->setting(startup::kSetting, startup::kSettingDefault);
+    } catch (const std::exception& failure) {
+        // Type error 305: "ovt" is not an object; any other: the setting is
+        // not a text.
+        const auto* typeError = dynamic_cast<const json::type_error*>(&failure);
+        errorLines.push_back(typeError != nullptr && typeError->id == 305
+                                 ? std::string("ovt: is not an object (") + failure.what() + ")"
+                                 : std::string("ovt.") + startup::kSetting +
+                                       ": is not a text (" + failure.what() + ")");
+        return;
+    }
+    ioData = store->ioDataSection();
+    try {
+        WendleEngine::BuildListener* listener = this;
+        engine = std::make_unique<WendleEngine>(ioData, listener);
+    } catch (const std::exception& failure) {
+        engine.reset();
+        explainBuildError(failure);
+    }
+}
+
+ConfigCheck::~ConfigCheck() = default;
+
+void ConfigCheck::explainReadError(const std::exception& failure) {
+    const std::string what = failure.what();
+    const std::string why = unreadable(file);
+    if (!why.empty()) {
+        errorLines.push_back("cannot be read: " + why + " (" + what + ")");
+        return;
+    }
+    std::smatch at;
+    static const std::regex position("at line ([0-9]+), column ([0-9]+)");
+    if (dynamic_cast<const json::parse_error*>(&failure) == nullptr ||
+        !std::regex_search(what, at, position)) {
+        if (dynamic_cast<const json::type_error*>(&failure) != nullptr) {
+            errorLines.push_back("the document is not a JSON object (" + what + ")");
+        } else {
+            errorLines.push_back(what);
+        }
+        return;
+    }
+    const long line = std::stol(at[1]);
+    const long column = std::stol(at[2]);
+    errorLines.push_back("line " + std::to_string(line) + ", column " + std::to_string(column) +
+                         ": " + what);
+    std::ifstream in(file);
+    std::string text;
+    for (long number = 1; number <= line && std::getline(in, text); ++number) {
+    }
+    if (!text.empty() && text.back() == '\r') {
+        text.pop_back();
+    }
+    // The caret line keeps the source line's tabs, so it lines up in any
+    // terminal.
+    std::string caret;
+    for (long i = 0; i + 1 < column && i < static_cast<long>(text.size()); ++i) {
+        caret += text[static_cast<std::size_t>(i)] == '\t' ? '\t' : ' ';
+    }
+    errorLines.push_back("    " + text);
+    errorLines.push_back("    " + caret + "^");
+}
+
+void ConfigCheck::explainBuildError(const std::exception& failure) {
+    const std::string what = failure.what();
+    if (!begun) {
+        // Failed before the first entry: the section itself.
+        errorLines.push_back("cfg: " + shown(ioData, SHOWN_VALUE) + " is not an object (" + what +
+                             ")");
+        return;
+    }
+    if (currentPath.empty()) {
+        errorLines.push_back("cfg: " + what);
+        return;
+    }
+    const std::string path = "cfg." + currentPath;
+    const json& entry = currentEntry;
+    std::string found;
+    if (!entry.is_object() && !entry.is_null()) {
+        found = path + ": " + shown(entry, SHOWN_VALUE) + " is not an object (" + what + ")";
+    } else if (currentPath == "output" || currentPath.rfind("triggers", 0) == 0) {
+        std::vector<const KeyRule*> rules{&kLabel, &kDeviceId};
+        if (member(entry, "type") == "analog") {
+            rules.push_back(&kValue);
+        }
+        for (const KeyRule* rule : rules) {
+            if (found.empty()) {
+                found = blame(path, entry, *rule, what);
+            }
+        }
+    } else {
+        found = blame(path, entry, kMustrun, what);
+        if (found.empty()) {
+            found = blameDays(path, entry, what);
+        }
+        for (const KeyRule& rule : kBound) {
+            if (found.empty()) {
+                found = blame(path, entry, rule, what);
+            }
+        }
+    }
+    errorLines.push_back(found.empty() ? path + ": " + what : found);
+    errorLines.push_back("entry: " + shown(entry, SHOWN_ENTRY));
+}
+
+void ConfigCheck::building(const std::string& path, const nlohmann::json& entry) {
+    begun = true;
+    currentPath = path;
+    currentEntry = path.empty() ? json(nullptr) : entry;
+}
+
+void ConfigCheck::built(const std::string& path, const WendleEngine::DigitalTrigger& trigger) {
+    builtTriggers.push_back({"cfg." + path, currentEntry, &trigger, nullptr});
+}
+
+void ConfigCheck::built(const std::string& path, const WendleEngine::AnalogTrigger& trigger) {
+    builtTriggers.push_back({"cfg." + path, currentEntry, nullptr, &trigger});
+}
+
+void ConfigCheck::built(const std::string& path, const WendleEngine::TimeLimit& limit,
+                        bool mustrun) {
+    builtWindows.push_back({"cfg." + path, currentEntry, limit, mustrun});
+}
+
+void ConfigCheck::skipped(const std::string& path) {
+    skippedEntries.push_back({"cfg." + path, currentEntry});
+}

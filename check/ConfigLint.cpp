@@ -1,0 +1,238 @@
+#include "ConfigLint.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <string>
+
+#include "RuleText.h"
+#include "RuleWords.h"
+
+namespace {
+
+using nlohmann::json;
+
+constexpr uint32_t HOURS_PER_DAY = 24;
+constexpr uint32_t MINUTES_PER_HOUR = 60;
+constexpr int DAYS_PER_WEEK = 7;
+
+json member(const json& entry, const char* key) {
+    return entry.is_object() && entry.contains(key) ? entry.at(key) : json(nullptr);
+}
+
+std::string lowered(std::string text) {
+    text.erase(0, text.find_first_not_of(" \t"));
+    text.erase(text.find_last_not_of(" \t") + 1);
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// What a "mustrun" that means yes might look like when it is not "true".
+bool looksLikeTrue(const std::string& text) {
+    static const char* const yes[] = {"true", "yes", "y", "1", "on", "t"};
+    const std::string word = lowered(text);
+    return std::any_of(std::begin(yes), std::end(yes), [&](const char* w) { return word == w; });
+}
+
+}  // namespace
+
+ConfigLint::ConfigLint(const ConfigCheck& check) {
+    const json& cfg = check.section();
+    section(cfg);
+    output(cfg);
+    for (const ConfigCheck::Trigger& entry : check.triggers()) {
+        trigger(entry);
+    }
+    for (const ConfigCheck::Skipped& entry : check.skipped()) {
+        skipped(entry);
+    }
+    duplicates(check.triggers());
+    for (const ConfigCheck::Window& entry : check.windows()) {
+        window(entry);
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Warning& a, const Warning& b) { return a.path < b.path; });
+}
+
+void ConfigLint::warn(const std::string& path, const std::string& text) {
+    found.push_back({path, text});
+}
+
+void ConfigLint::section(const json& cfg) {
+    if (cfg.is_null()) {
+        warn("cfg", "is missing: no rule is built, and the output written is port \"\" of "
+                    "device 0");
+        return;
+    }
+    unknownMembers("cfg", cfg, {"output", "triggers", "timelimits"});
+    if (member(cfg, "triggers").is_null() && !member(cfg, "timelimits").is_null()) {
+        warn("cfg.timelimits",
+             "is ignored: windows are read only when \"triggers\" is present and not null "
+             "(an empty list will do)");
+    }
+}
+
+void ConfigLint::output(const json& cfg) {
+    const json out = member(cfg, "output");
+    if (out.is_null()) {
+        if (!cfg.is_null()) {
+            warn("cfg.output", "is missing: the output written is port \"\" of device 0");
+        }
+        return;
+    }
+    unknownMembers("cfg.output", out, {"label", "deviceid"});
+    deviceId("cfg.output.deviceid", out);
+}
+
+void ConfigLint::unknownMembers(const std::string& path, const json& entry,
+                                const std::vector<std::string>& known) {
+    if (!entry.is_object()) {
+        return;
+    }
+    for (auto it = entry.begin(); it != entry.end(); ++it) {
+        if (std::find(known.begin(), known.end(), it.key()) == known.end()) {
+            warn(path + "." + it.key(), "is not a setting here: it is ignored");
+        }
+    }
+}
+
+void ConfigLint::deviceId(const std::string& path, const json& entry) {
+    const std::string text = member(entry, "deviceid").get<std::string>();
+    // The end of the number as the C library reads it, which the service
+    // uses too.
+    char* end = nullptr;
+    (void)std::strtoull(text.c_str(), &end, 16);
+    const std::size_t used = static_cast<std::size_t>(end - text.c_str());
+    const std::string readAs = RuleWords::device(RuleText::toDeviceId(text));
+    if (used == 0) {
+        warn(path, json(text).dump() + " has no hexadecimal digits: it is read as device " +
+                       readAs);
+    } else if (used < text.size()) {
+        warn(path, json(text).dump() + " ends in " + json(text.substr(used)).dump() +
+                       ", which is ignored: it is read as device " + readAs);
+    } else if (RuleText::toDeviceId(text) == RuleText::DEVICE_ID_MAX &&
+               lowered(text).find("ffffffff") == std::string::npos) {
+        warn(path, json(text).dump() + " does not fit in 32 bits: it is read as device " + readAs);
+    }
+}
+
+void ConfigLint::trigger(const ConfigCheck::Trigger& trigger) {
+    const json& entry = trigger.entry;
+    const json operation = member(entry, "operation");
+    if (trigger.digital != nullptr) {
+        unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation"});
+        if (trigger.digital->operation == WendleEngine::DigitalTrigger::OPERATION_NONE) {
+            warn(trigger.path + ".operation",
+                 (operation.is_null() ? std::string("is missing") : operation.dump() + " is") +
+                     " neither \"alarm\" nor \"noalarm\": the trigger never releases");
+        }
+    } else {
+        unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation", "value"});
+        if (trigger.analog->operation == WendleEngine::AnalogTrigger::OPERATION_NONE) {
+            warn(trigger.path + ".operation",
+                 (operation.is_null() ? std::string("is missing") : operation.dump() + " is") +
+                     " neither \"gt\" nor \"lt\": the trigger never releases");
+        }
+        const std::string value = member(entry, "value").get<std::string>();
+        std::size_t used = 0;
+        (void)std::stof(value, &used);
+        if (used < value.size()) {
+            warn(trigger.path + ".value",
+                 json(value).dump() + " ends in " + json(value.substr(used)).dump() +
+                     ", which is ignored: the level is " + RuleWords::level(trigger.analog->level));
+        }
+    }
+    deviceId(trigger.path + ".deviceid", entry);
+}
+
+void ConfigLint::skipped(const ConfigCheck::Skipped& entry) {
+    const json type = member(entry.entry, "type");
+    warn(entry.path + ".type",
+         (type.is_null() ? std::string("is missing") : type.dump() + " is") +
+             " neither \"digital\" nor \"analog\": the entry is skipped");
+}
+
+void ConfigLint::duplicates(const std::vector<ConfigCheck::Trigger>& triggers) {
+    for (std::size_t later = 0; later < triggers.size(); ++later) {
+        for (std::size_t earlier = 0; earlier < later; ++earlier) {
+            const ConfigCheck::Trigger& a = triggers[earlier];
+            const ConfigCheck::Trigger& b = triggers[later];
+            const cObjectPort* portA = a.digital != nullptr
+                                           ? static_cast<const cObjectPort*>(a.digital)
+                                           : static_cast<const cObjectPort*>(a.analog);
+            const cObjectPort* portB = b.digital != nullptr
+                                           ? static_cast<const cObjectPort*>(b.digital)
+                                           : static_cast<const cObjectPort*>(b.analog);
+            const bool same =
+                (a.digital != nullptr) == (b.digital != nullptr) &&
+                portA->getDeviceSerial() == portB->getDeviceSerial() &&
+                std::string(portA->getPortLabel()) == portB->getPortLabel() &&
+                (a.digital != nullptr
+                     ? a.digital->operation == b.digital->operation
+                     : a.analog->operation == b.analog->operation && a.analog->level == b.analog->level);
+            if (same) {
+                warn(b.path, "is the same trigger as " + a.path);
+                break;
+            }
+        }
+    }
+}
+
+void ConfigLint::window(const ConfigCheck::Window& window) {
+    const json& entry = window.entry;
+    unknownMembers(window.path, entry, {"days", "from", "to", "mustrun"});
+    const std::string mustrun = member(entry, "mustrun").get<std::string>();
+    if (!window.mustrun && looksLikeTrue(mustrun)) {
+        warn(window.path + ".mustrun", json(mustrun).dump() +
+                                           " is not \"true\": this window forces inhibit, not "
+                                           "release");
+    }
+
+    // Days, as TimeLimit iterated them, element by element.
+    const json days = member(entry, "days");
+    std::size_t index = 0;
+    for (auto it = days.begin(); it != days.end(); ++it, ++index) {
+        std::string path = window.path + ".days";
+        if (days.is_array()) {
+            path += "[" + std::to_string(index) + "]";
+        } else if (days.is_object()) {
+            path += "." + it.key();
+        }
+        const int day = window.limit.days[index];
+        if (day < 0 || day >= DAYS_PER_WEEK) {
+            warn(path, it->dump() + " is not a day of the week (0 is Sunday, 6 Saturday): it "
+                                    "never matches");
+        } else if (!it->is_number_integer() && !it->is_number_unsigned()) {
+            warn(path, it->dump() + " is read as " + std::to_string(day) + " (" +
+                           RuleWords::dayName(day) + ")");
+        }
+    }
+
+    const WendleEngine::TimeLimit& limit = window.limit;
+    if (limit.hasStart) {
+        bound(window.path + ".from", member(entry, "from"), limit.startHour, limit.startMinute);
+    }
+    if (limit.hasStop) {
+        bound(window.path + ".to", member(entry, "to"), limit.stopHour, limit.stopMinute);
+    }
+    if (limit.hasStart && limit.hasStop &&
+        (limit.stopHour < limit.startHour ||
+         (limit.stopHour == limit.startHour && limit.stopMinute < limit.startMinute))) {
+        warn(window.path, "stops before it starts: it never matches (a window does not wrap "
+                          "past midnight; split it in two)");
+    }
+}
+
+void ConfigLint::bound(const std::string& path, const json& text, uint32_t hour,
+                       uint32_t minute) {
+    const std::string written = text.get<std::string>();
+    if (written.find(':') == std::string::npos) {
+        warn(path, json(written).dump() + " has no colon: it means hour " + std::to_string(hour) +
+                       ", minute " + std::to_string(minute));
+    }
+    if (hour >= HOURS_PER_DAY || minute >= MINUTES_PER_HOUR) {
+        warn(path, json(written).dump() + " is read as hour " + std::to_string(hour) +
+                       ", minute " + std::to_string(minute) + ", which no clock shows");
+    }
+}

@@ -1,0 +1,43 @@
+#ifndef TARWENDLE_CHECK_CONFIGLINT_H
+#define TARWENDLE_CHECK_CONFIGLINT_H
+
+#include <string>
+#include <vector>
+
+#include "ConfigCheck.h"
+
+/*
+ * What loads but likely does not do what its author meant. Each finding
+ * names the entry or key it is about and says what the service makes of
+ * it; none changes the verdict unless asked to (--strict).
+ */
+class ConfigLint {
+public:
+    struct Warning {
+        std::string path;
+        std::string text;
+    };
+
+    // Looks at a configuration that would start.
+    explicit ConfigLint(const ConfigCheck& check);
+
+    const std::vector<Warning>& warnings() const { return found; }
+
+private:
+    void section(const nlohmann::json& cfg);
+    void output(const nlohmann::json& cfg);
+    void trigger(const ConfigCheck::Trigger& trigger);
+    void skipped(const ConfigCheck::Skipped& entry);
+    void window(const ConfigCheck::Window& window);
+    void bound(const std::string& path, const nlohmann::json& text, uint32_t hour,
+               uint32_t minute);
+    void deviceId(const std::string& path, const nlohmann::json& entry);
+    void duplicates(const std::vector<ConfigCheck::Trigger>& triggers);
+    void unknownMembers(const std::string& path, const nlohmann::json& entry,
+                        const std::vector<std::string>& known);
+    void warn(const std::string& path, const std::string& text);
+
+    std::vector<Warning> found;
+};
+
+#endif

@@ -1,0 +1,139 @@
+#include "RuleWords.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+namespace {
+
+constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr int kDaysInWeek = 7;
+constexpr const char* kDash = "\u2013";  // en dash
+
+std::string twoDigits(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u", static_cast<unsigned>(value));
+    return text;
+}
+
+}  // namespace
+
+std::string RuleWords::dayName(int day) {
+    if (day < 0 || day >= kDaysInWeek) {
+        return "day " + std::to_string(day);
+    }
+    return kDayNames[day];
+}
+
+std::string RuleWords::device(unsigned int serial) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%x", serial);
+    return text;
+}
+
+std::string RuleWords::port(const cObjectPort& port) {
+    return std::string(port.getPortLabel()) + " on device " + device(port.getDeviceSerial());
+}
+
+std::string RuleWords::output(const WendleEngine::OutputPort& output) {
+    return "drives " + port(output);
+}
+
+std::string RuleWords::level(float value) {
+    char text[32];
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+        if (std::strtof(text, nullptr) == value) {
+            break;
+        }
+    }
+    return text;
+}
+
+std::string RuleWords::trigger(const WendleEngine::DigitalTrigger& trigger) {
+    switch (trigger.operation) {
+        case WendleEngine::DigitalTrigger::OPERATION_ALARM:
+            return "releases while " + port(trigger) + " is in alarm";
+        case WendleEngine::DigitalTrigger::OPERATION_NOALARM:
+            return "releases while " + port(trigger) + " reports no alarm";
+        default:
+            return "never releases (watches " + port(trigger) + " with no known operation)";
+    }
+}
+
+std::string RuleWords::trigger(const WendleEngine::AnalogTrigger& trigger) {
+    switch (trigger.operation) {
+        case WendleEngine::AnalogTrigger::OPERATION_GT:
+            return "releases while " + port(trigger) + " is above " + level(trigger.level);
+        case WendleEngine::AnalogTrigger::OPERATION_LT:
+            return "releases while " + port(trigger) + " is below " + level(trigger.level);
+        default:
+            return "never releases (watches " + port(trigger) + " with no known operation)";
+    }
+}
+
+std::string RuleWords::days(const std::vector<int>& days) {
+    if (days.empty()) {
+        return "every day";
+    }
+    std::set<int> week;
+    for (int day : days) {
+        if (day >= 0 && day < kDaysInWeek) {
+            week.insert(day);
+        }
+    }
+    if (week.empty()) {
+        return "no day";
+    }
+    if (static_cast<int>(week.size()) == kDaysInWeek) {
+        return "every day";
+    }
+    // Runs of three or more days read as a range.
+    std::string text;
+    for (int day = 0; day < kDaysInWeek; ++day) {
+        if (week.count(day) == 0) {
+            continue;
+        }
+        int last = day;
+        while (last + 1 < kDaysInWeek && week.count(last + 1) != 0) {
+            ++last;
+        }
+        if (!text.empty()) {
+            text += ", ";
+        }
+        if (last - day >= 2) {
+            text += std::string(kDayNames[day]) + kDash + kDayNames[last];
+        } else {
+            text += kDayNames[day];
+            if (last > day) {
+                text += std::string(", ") + kDayNames[last];
+            }
+        }
+        day = last;
+    }
+    return text;
+}
+
+std::string RuleWords::window(const WendleEngine::TimeLimit& limit, bool mustrun) {
+    const std::string verb = mustrun ? "forces release " : "forces inhibit ";
+    const std::string when = days(limit.days);
+    const uint32_t startHour = limit.hasStart ? limit.startHour : 0;
+    const uint32_t startMinute = limit.hasStart ? limit.startMinute : 0;
+    const uint32_t stopHour = limit.hasStop ? limit.stopHour : 23;
+    const uint32_t stopMinute = limit.hasStop ? limit.stopMinute : 59;
+    if (when == "no day") {
+        return verb + "on no day: it never applies";
+    }
+    if (stopHour < startHour || (stopHour == startHour && stopMinute < startMinute)) {
+        return verb + when + " never: it stops at " + twoDigits(stopHour) + ":" +
+               twoDigits(stopMinute) + ", before it starts at " + twoDigits(startHour) + ":" +
+               twoDigits(startMinute);
+    }
+    if (!limit.hasStart && !limit.hasStop) {
+        return verb + when + ", all day";
+    }
+    // Both bounds include their whole minute.
+    return verb + when + " " + twoDigits(startHour) + ":" + twoDigits(startMinute) + kDash +
+           twoDigits(stopHour) + ":" + twoDigits(stopMinute) + ":59";
+}

@@ -1,0 +1,32 @@
+#ifndef TARWENDLE_CHECK_RULEWORDS_H
+#define TARWENDLE_CHECK_RULEWORDS_H
+
+#include <string>
+
+#include "WendleEngine.h"
+
+/*
+ * Each built rule as one sentence, from what the rule class holds, so the
+ * sentence says what the service will do rather than what the file meant.
+ */
+class RuleWords {
+public:
+    // "DI1 on device a1"
+    static std::string port(const cObjectPort& port);
+    static std::string device(unsigned int serial);
+    // "drives DO1 on device a1"
+    static std::string output(const WendleEngine::OutputPort& output);
+    // "releases while DI1 on device a1 is in alarm"
+    static std::string trigger(const WendleEngine::DigitalTrigger& trigger);
+    static std::string trigger(const WendleEngine::AnalogTrigger& trigger);
+    // "forces release Mon–Fri 07:30–08:00:59"
+    static std::string window(const WendleEngine::TimeLimit& limit, bool mustrun);
+    // "Mon–Fri", "Sun, Sat", "every day"; "no day" when none is 0 to 6.
+    static std::string days(const std::vector<int>& days);
+    // A level as the service compares it: the shortest text that reads back.
+    static std::string level(float value);
+    // "Sun" to "Sat"; "day N" outside the week.
+    static std::string dayName(int day);
+};
+
+#endif

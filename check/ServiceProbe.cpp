@@ -1,0 +1,93 @@
+#include "ServiceProbe.h"
+
+#include <string>
+
+#include "EngineSettings.h"
+#include "RuleWords.h"
+#include "cObjectAInput.h"
+#include "cObjectClient.h"
+#include "cObjectDInput.h"
+#include "cObjectDOutput.h"
+#include "cObjectList.h"
+
+namespace {
+
+// The answer for a port of that type, serial and label; null if none.
+cObject* answerFor(cObjectList& response, int type, const cObjectPort& port) {
+    for (cObject* object = response.first(); object != nullptr; object = response.next()) {
+        const auto* answered = static_cast<const cObjectPort*>(object);
+        if (object->getType() == type && answered->getDeviceSerial() == port.getDeviceSerial() &&
+            std::string(answered->getPortLabel()) == port.getPortLabel()) {
+            return object;
+        }
+    }
+    return nullptr;
+}
+
+const char* stateName(cObject::eObjectIOState state) {
+    switch (state) {
+        case cObject::IOSTATE_HIGH:
+            return "HIGH";
+        case cObject::IOSTATE_LOW:
+            return "LOW";
+        default:
+            return "none";
+    }
+}
+
+std::string describe(const cObject& object) {
+    switch (object.getType()) {
+        case cObject::TYPE_DIGITAL_INPUT: {
+            const auto status = static_cast<const cObjectDInput&>(object).getPortStatus();
+            return status == cObject::STATUS_ALARM_SET     ? "in alarm"
+                   : status == cObject::STATUS_ALARM_CLEAR ? "not in alarm"
+                                                           : "no alarm status";
+        }
+        case cObject::TYPE_ANALOG_INPUT:
+            return "value " +
+                   RuleWords::level(static_cast<const cObjectAInput&>(object).getCalculatedValue());
+        default: {
+            const auto& output = static_cast<const cObjectDOutput&>(object);
+            return std::string("output ") + stateName(output.getOutputState()) + ", resting " +
+                   stateName(output.getDefaultState()) + ", port id " +
+                   std::to_string(output.getPortId());
+        }
+    }
+}
+
+}  // namespace
+
+bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::ostream& out) {
+    WendleEngine& engine = *check.getEngine();
+    cObjectList request;
+    request.setMsgType(engine_settings::kReadObjects);
+    engine.listPorts(request);
+
+    cObjectClient client;
+    out << "Probe of the object service at " << host << ":" << port << ":\n";
+    client.start(host, port);
+    cObjectList* response = client.get(&request);
+    if (response == nullptr) {
+        out << "  cannot read from it: " << client.getLastError() << "\n";
+        return false;
+    }
+
+    bool all = true;
+    auto report = [&](const std::string& path, int type, const cObjectPort& wanted) {
+        const cObject* answer = answerFor(*response, type, wanted);
+        out << "  " << path << ": " << RuleWords::port(wanted) << ": "
+            << (answer != nullptr ? describe(*answer)
+                                  : "not answered: no such port (check label and device id)")
+            << "\n";
+        all = all && answer != nullptr;
+    };
+    for (const ConfigCheck::Trigger& trigger : check.triggers()) {
+        if (trigger.digital != nullptr) {
+            report(trigger.path, cObject::TYPE_DIGITAL_INPUT, *trigger.digital);
+        } else {
+            report(trigger.path, cObject::TYPE_ANALOG_INPUT, *trigger.analog);
+        }
+    }
+    report("cfg.output", cObject::TYPE_DIGITAL_OUTPUT, engine.getOutput());
+    return all;
+}

@@ -1,0 +1,31 @@
+#ifndef TARWENDLE_CHECK_WEEKPLAN_H
+#define TARWENDLE_CHECK_WEEKPLAN_H
+
+#include <array>
+#include <cstdint>
+
+#include "WendleEngine.h"
+
+/*
+ * For every minute of the week, whether the windows force the output
+ * released, force it inhibited, or leave it to the triggers. Each minute is
+ * asked of the engine's own decision twice, once with no trigger asking for
+ * release and once with one asking: the windows alone decide where the two
+ * answers agree.
+ */
+class WeekPlan {
+public:
+    enum class State : std::uint8_t { TRIGGERS, RELEASE, INHIBIT };
+    static constexpr int DAYS = 7;
+    static constexpr int MINUTES_PER_DAY = 24 * 60;
+
+    explicit WeekPlan(WendleEngine& engine);
+
+    // `day` 0 is Sunday, `minute` counts from midnight.
+    State at(int day, int minute) const { return minutes[day][minute]; }
+
+private:
+    std::array<std::array<State, MINUTES_PER_DAY>, DAYS> minutes{};
+};
+
+#endif
