@@ -160,7 +160,7 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
     bool help = false;
     std::string why;
     if (!parse(arguments, options, help, why)) {
-        err << "tarwendle-check: " << why << "\n" << kUsage;
+        err << "tarwendle-check: " << why << "\n(tarwendle-check --help tells the options)\n";
         return USAGE;
     }
     if (help) {
@@ -172,7 +172,8 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
     ConfigCheck check(options.file);
     if (!check.starts()) {
         const std::vector<std::string>& error = check.error();
-        err << options.file << ": error: " << error.front() << "\n";
+        err << options.file << (check.position().empty() ? "" : ":" + check.position())
+            << ": error: " << error.front() << "\n";
         for (std::size_t line = 1; line < error.size(); ++line) {
             err << "  " << error[line] << "\n";
         }

@@ -17,8 +17,8 @@ public:
 
     // `terminalColumns` is the width of the terminal `out` goes to, 0 if
     // it is none: a wide one gets the finer chart.
-    static int run(const std::vector<std::string>& arguments, std::ostream& out,
-                   std::ostream& err, int terminalColumns = 0);
+    static int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   int terminalColumns = 0);
 };
 
 #endif

@@ -101,8 +101,8 @@ std::string blame(const std::string& path, const json& entry, const KeyRule& rul
         if (what == failure.what()) {
             const bool absent = !entry.is_object() || !entry.contains(rule.key);
             return path + "." + rule.key + ": " +
-                   (absent ? std::string("is missing") : shown(value, SHOWN_VALUE) + " " +
-                                                             rule.meaning) +
+                   (absent ? std::string("is missing")
+                           : shown(value, SHOWN_VALUE) + " " + rule.meaning) +
                    " (" + what + ")";
         }
     }
@@ -151,8 +151,8 @@ ConfigCheck::ConfigCheck(std::string path) : file(std::move(path)) {
         const auto* typeError = dynamic_cast<const json::type_error*>(&failure);
         errorLines.push_back(typeError != nullptr && typeError->id == 305
                                  ? std::string("ovt: is not an object (") + failure.what() + ")"
-                                 : std::string("ovt.") + startup::kSetting +
-                                       ": is not a text (" + failure.what() + ")");
+                                 : std::string("ovt.") + startup::kSetting + ": is not a text (" +
+                                       failure.what() + ")");
         return;
     }
     ioData = store->ioDataSection();
@@ -187,8 +187,8 @@ void ConfigCheck::explainReadError(const std::exception& failure) {
     }
     const long line = std::stol(at[1]);
     const long column = std::stol(at[2]);
-    errorLines.push_back("line " + std::to_string(line) + ", column " + std::to_string(column) +
-                         ": " + what);
+    errorPosition = std::to_string(line) + ":" + std::to_string(column);
+    errorLines.push_back(what);
     std::ifstream in(file);
     std::string text;
     for (long number = 1; number <= line && std::getline(in, text); ++number) {

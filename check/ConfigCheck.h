@@ -43,6 +43,8 @@ public:
     // Why not: the first line says where and what, any further lines show
     // the source line with a caret, or the entry as the engine read it.
     const std::vector<std::string>& error() const { return errorLines; }
+    // "LINE:COLUMN" of a parse error, "" for any other.
+    const std::string& position() const { return errorPosition; }
 
     // What the service would run. Null when it would not start.
     WendleEngine* getEngine() { return engine.get(); }
@@ -73,6 +75,7 @@ private:
     std::vector<Window> builtWindows;
     std::vector<Skipped> skippedEntries;
     std::vector<std::string> errorLines;
+    std::string errorPosition;
 };
 
 #endif

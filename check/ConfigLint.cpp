@@ -61,8 +61,9 @@ void ConfigLint::warn(const std::string& path, const std::string& text) {
 
 void ConfigLint::section(const json& cfg) {
     if (cfg.is_null()) {
-        warn("cfg", "is missing: no rule is built, and the output written is port \"\" of "
-                    "device 0");
+        warn("cfg",
+             "is missing: no rule is built, and the output written is port \"\" of "
+             "device 0");
         return;
     }
     unknownMembers("cfg", cfg, {"output", "triggers", "timelimits"});
@@ -106,8 +107,8 @@ void ConfigLint::deviceId(const std::string& path, const json& entry) {
     const std::size_t used = static_cast<std::size_t>(end - text.c_str());
     const std::string readAs = RuleWords::device(RuleText::toDeviceId(text));
     if (used == 0) {
-        warn(path, json(text).dump() + " has no hexadecimal digits: it is read as device " +
-                       readAs);
+        warn(path,
+             json(text).dump() + " has no hexadecimal digits: it is read as device " + readAs);
     } else if (used < text.size()) {
         warn(path, json(text).dump() + " ends in " + json(text.substr(used)).dump() +
                        ", which is ignored: it is read as device " + readAs);
@@ -123,16 +124,19 @@ void ConfigLint::trigger(const ConfigCheck::Trigger& trigger) {
     if (trigger.digital != nullptr) {
         unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation"});
         if (trigger.digital->operation == WendleEngine::DigitalTrigger::OPERATION_NONE) {
-            warn(trigger.path + ".operation",
-                 (operation.is_null() ? std::string("is missing") : operation.dump() + " is") +
-                     " neither \"alarm\" nor \"noalarm\": the trigger never releases");
+            warn(
+                trigger.path + ".operation",
+                (operation.is_null() ? std::string("is missing")
+                                     : operation.dump() + " is neither \"alarm\" nor \"noalarm\"") +
+                    ": the trigger never releases");
         }
     } else {
         unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation", "value"});
         if (trigger.analog->operation == WendleEngine::AnalogTrigger::OPERATION_NONE) {
             warn(trigger.path + ".operation",
-                 (operation.is_null() ? std::string("is missing") : operation.dump() + " is") +
-                     " neither \"gt\" nor \"lt\": the trigger never releases");
+                 (operation.is_null() ? std::string("is missing")
+                                      : operation.dump() + " is neither \"gt\" nor \"lt\"") +
+                     ": the trigger never releases");
         }
         const std::string value = member(entry, "value").get<std::string>();
         std::size_t used = 0;
@@ -149,8 +153,9 @@ void ConfigLint::trigger(const ConfigCheck::Trigger& trigger) {
 void ConfigLint::skipped(const ConfigCheck::Skipped& entry) {
     const json type = member(entry.entry, "type");
     warn(entry.path + ".type",
-         (type.is_null() ? std::string("is missing") : type.dump() + " is") +
-             " neither \"digital\" nor \"analog\": the entry is skipped");
+         (type.is_null() ? std::string("is missing")
+                         : type.dump() + " is neither \"digital\" nor \"analog\"") +
+             ": the entry is skipped");
 }
 
 void ConfigLint::duplicates(const std::vector<ConfigCheck::Trigger>& triggers) {
@@ -164,13 +169,12 @@ void ConfigLint::duplicates(const std::vector<ConfigCheck::Trigger>& triggers) {
             const cObjectPort* portB = b.digital != nullptr
                                            ? static_cast<const cObjectPort*>(b.digital)
                                            : static_cast<const cObjectPort*>(b.analog);
-            const bool same =
-                (a.digital != nullptr) == (b.digital != nullptr) &&
-                portA->getDeviceSerial() == portB->getDeviceSerial() &&
-                std::string(portA->getPortLabel()) == portB->getPortLabel() &&
-                (a.digital != nullptr
-                     ? a.digital->operation == b.digital->operation
-                     : a.analog->operation == b.analog->operation && a.analog->level == b.analog->level);
+            const bool same = (a.digital != nullptr) == (b.digital != nullptr) &&
+                              portA->getDeviceSerial() == portB->getDeviceSerial() &&
+                              std::string(portA->getPortLabel()) == portB->getPortLabel() &&
+                              (a.digital != nullptr ? a.digital->operation == b.digital->operation
+                                                    : a.analog->operation == b.analog->operation &&
+                                                          a.analog->level == b.analog->level);
             if (same) {
                 warn(b.path, "is the same trigger as " + a.path);
                 break;
@@ -201,8 +205,9 @@ void ConfigLint::window(const ConfigCheck::Window& window) {
         }
         const int day = window.limit.days[index];
         if (day < 0 || day >= DAYS_PER_WEEK) {
-            warn(path, it->dump() + " is not a day of the week (0 is Sunday, 6 Saturday): it "
-                                    "never matches");
+            warn(path, it->dump() +
+                           " is not a day of the week (0 is Sunday, 6 Saturday): it "
+                           "never matches");
         } else if (!it->is_number_integer() && !it->is_number_unsigned()) {
             warn(path, it->dump() + " is read as " + std::to_string(day) + " (" +
                            RuleWords::dayName(day) + ")");
@@ -219,20 +224,20 @@ void ConfigLint::window(const ConfigCheck::Window& window) {
     if (limit.hasStart && limit.hasStop &&
         (limit.stopHour < limit.startHour ||
          (limit.stopHour == limit.startHour && limit.stopMinute < limit.startMinute))) {
-        warn(window.path, "stops before it starts: it never matches (a window does not wrap "
-                          "past midnight; split it in two)");
+        warn(window.path,
+             "stops before it starts: it never matches (a window does not wrap "
+             "past midnight; split it in two)");
     }
 }
 
-void ConfigLint::bound(const std::string& path, const json& text, uint32_t hour,
-                       uint32_t minute) {
+void ConfigLint::bound(const std::string& path, const json& text, uint32_t hour, uint32_t minute) {
     const std::string written = text.get<std::string>();
     if (written.find(':') == std::string::npos) {
         warn(path, json(written).dump() + " has no colon: it means hour " + std::to_string(hour) +
                        ", minute " + std::to_string(minute));
     }
     if (hour >= HOURS_PER_DAY || minute >= MINUTES_PER_HOUR) {
-        warn(path, json(written).dump() + " is read as hour " + std::to_string(hour) +
-                       ", minute " + std::to_string(minute) + ", which no clock shows");
+        warn(path, json(written).dump() + " is read as hour " + std::to_string(hour) + ", minute " +
+                       std::to_string(minute) + ", which no clock shows");
     }
 }

@@ -29,8 +29,7 @@ private:
     void trigger(const ConfigCheck::Trigger& trigger);
     void skipped(const ConfigCheck::Skipped& entry);
     void window(const ConfigCheck::Window& window);
-    void bound(const std::string& path, const nlohmann::json& text, uint32_t hour,
-               uint32_t minute);
+    void bound(const std::string& path, const nlohmann::json& text, uint32_t hour, uint32_t minute);
     void deviceId(const std::string& path, const nlohmann::json& entry);
     void duplicates(const std::vector<ConfigCheck::Trigger>& triggers);
     void unknownMembers(const std::string& path, const nlohmann::json& entry,

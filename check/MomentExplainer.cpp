@@ -73,8 +73,7 @@ bool MomentExplainer::parseInput(const std::string& text, Input& input, std::str
     return true;
 }
 
-bool MomentExplainer::parseMoment(const std::string& text, std::time_t& instant,
-                                  std::string& why) {
+bool MomentExplainer::parseMoment(const std::string& text, std::time_t& instant, std::string& why) {
     int year = 0;
     int month = 0;
     int day = 0;
@@ -170,8 +169,8 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
             asks = trigger.analog->shouldRelease();
             bool given = false;
             for (const Input& input : inputs) {
-                given = given || (input.reading == Reading::NUMBER &&
-                                  sameInput(input, *trigger.analog));
+                given = given ||
+                        (input.reading == Reading::NUMBER && sameInput(input, *trigger.analog));
             }
             state = RuleWords::port(*trigger.analog) + " at " +
                     RuleWords::level(trigger.analog->getCalculatedValue()) +
@@ -189,7 +188,7 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
     const cObject::eObjectIOState sent = engine.getOutput().getOutputState();
     const bool release = sent != resting;
     out << "Result: " << (release ? "release" : "inhibit") << ". With the resting state "
-        << stateName(resting) << ", the service sends " << stateName(answered.written())
-        << " to " << RuleWords::port(engine.getOutput()) << ".\n";
+        << stateName(resting) << ", the service sends " << stateName(answered.written()) << " to "
+        << RuleWords::port(engine.getOutput()) << ".\n";
     return release;
 }

@@ -50,8 +50,8 @@ void run(std::ostream& out, int day, int first, int last, WeekPlan::State state)
 
 void WeekSvg::write(const WeekPlan& plan, const std::string& title, std::ostream& out) {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << WIDTH << "\" height=\""
-        << HEIGHT << "\" viewBox=\"0 0 " << WIDTH << " " << HEIGHT
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << WIDTH << "\" height=\"" << HEIGHT
+        << "\" viewBox=\"0 0 " << WIDTH << " " << HEIGHT
         << "\" font-family=\"sans-serif\" font-size=\"12\">\n"
         << "  <title>" << escaped(title) << "</title>\n"
         << "  <text x=\"" << LEFT << "\" y=\"20\" font-size=\"14\">" << escaped(title)
