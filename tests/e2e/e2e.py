@@ -43,7 +43,10 @@ What a row may hold, besides the files (document, state) and the clock
   samples, rss_growth_kib   resident memory and descriptors at two polls
   peak_rss_kib  the most resident memory the service ever had (VmHWM)
   valgrind  run the service under memcheck; no leak, no error
-Every case with polls also checks that polls are 22 ticks apart.
+Every case with polls also checks that polls are 22 ticks apart, and every
+case that tarwendle-check is installed beside checks that the tool's
+verdict on the case's document is the service's: 1 when it failed to
+start, 0 when it ran.
 """
 import argparse
 import contextlib
@@ -718,6 +721,12 @@ class Case:
             self.expect("exit status", self.read("exit").strip(), str(row["exit"]))
         elif not row.get("valgrind"):
             self.expect("service still running", self.read("exit"), "")
+        checker = os.path.join(self.bindir, "tarwendle-check")
+        if os.access(checker, os.X_OK):
+            verdict = subprocess.run([checker, self.path("tarwendle.json")],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     timeout=60).returncode
+            self.expect("tarwendle-check's verdict", verdict, 1 if row.get("exit") == 1 else 0)
         self.expect("standard output", self.read("stdout"),
                     row.get("stdout", BANNER + "null\n"))
         if "stderr" in row:
