@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -137,6 +138,9 @@ void ConfigLint::trigger(const ConfigCheck::Trigger& trigger) {
                  (operation.is_null() ? std::string("is missing")
                                       : operation.dump() + " is neither \"gt\" nor \"lt\"") +
                      ": the trigger never releases");
+        }
+        if (std::isnan(trigger.analog->level)) {
+            warn(trigger.path + ".value", "is not a number (nan): the trigger never releases");
         }
         const std::string value = member(entry, "value").get<std::string>();
         std::size_t used = 0;

@@ -1,6 +1,7 @@
 #include "RuleWords.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -41,13 +42,22 @@ std::string RuleWords::output(const WendleEngine::OutputPort& output) {
 }
 
 std::string RuleWords::level(float value) {
-    char text[32];
-    for (int digits = 1; digits <= 9; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+    // The fewest digits that read back as the same float; plain decimals
+    // where a person writes them ("60", not "6e+01").
+    const double magnitude = std::fabs(static_cast<double>(value));
+    const bool plain = magnitude == 0.0 || (magnitude >= 1e-4 && magnitude < 1e15);
+    char text[64];
+    for (int digits = 0; digits <= 9; ++digits) {
+        if (plain) {
+            std::snprintf(text, sizeof text, "%.*f", digits, static_cast<double>(value));
+        } else {
+            std::snprintf(text, sizeof text, "%.*g", digits + 1, static_cast<double>(value));
+        }
         if (std::strtof(text, nullptr) == value) {
-            break;
+            return text;
         }
     }
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
     return text;
 }
 
