@@ -6,6 +6,8 @@
 namespace paths {
 constexpr const char* kLogConfig = "/etc/ovt/tarwendle/tarwendle.log.conf";
 constexpr const char* kConfigDocument = "/etc/ovt/tarwendle/tarwendle.json";
+// The system user the packaged unit runs the service as (sysusers.d).
+constexpr const char* kServiceUser = "tarwendle";
 }  // namespace paths
 
 // The one "ovt" setting start-up reads, and prints, before it builds the

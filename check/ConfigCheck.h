@@ -40,6 +40,7 @@ public:
     ~ConfigCheck() override;
 
     bool starts() const { return engine != nullptr; }
+    const std::string& path() const { return file; }
     // Why not: the first line says where and what, any further lines show
     // the source line with a caret, or the entry as the engine read it.
     const std::vector<std::string>& error() const { return errorLines; }

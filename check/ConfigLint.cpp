@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include <pwd.h>
+#include <sys/stat.h>
+
+#include "Paths.h"
 #include "RuleText.h"
 #include "RuleWords.h"
 
@@ -39,6 +43,7 @@ bool looksLikeTrue(const std::string& text) {
 }  // namespace
 
 ConfigLint::ConfigLint(const ConfigCheck& check) {
+    readableByService(check.path());
     const json& cfg = check.section();
     section(cfg);
     output(cfg);
@@ -58,6 +63,24 @@ ConfigLint::ConfigLint(const ConfigCheck& check) {
 
 void ConfigLint::warn(const std::string& path, const std::string& text) {
     found.push_back({path, text});
+}
+
+// The packaged service does not run as root: a file only root may read
+// checks here and fails there. Judged only where the service's user exists.
+void ConfigLint::readableByService(const std::string& file) {
+    const passwd* user = ::getpwnam(paths::kServiceUser);
+    struct stat info {};
+    if (user == nullptr || ::stat(file.c_str(), &info) != 0) {
+        return;
+    }
+    const bool readable = (info.st_mode & S_IROTH) != 0 ||
+                          (info.st_uid == user->pw_uid && (info.st_mode & S_IRUSR) != 0) ||
+                          (info.st_gid == user->pw_gid && (info.st_mode & S_IRGRP) != 0);
+    if (!readable) {
+        warn("(file)", std::string("user ") + paths::kServiceUser +
+                           ", which the service runs as, cannot read it: the service would not "
+                           "start from it");
+    }
 }
 
 void ConfigLint::section(const json& cfg) {

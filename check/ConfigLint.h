@@ -24,6 +24,7 @@ public:
     const std::vector<Warning>& warnings() const { return found; }
 
 private:
+    void readableByService(const std::string& file);
     void section(const nlohmann::json& cfg);
     void output(const nlohmann::json& cfg);
     void trigger(const ConfigCheck::Trigger& trigger);

@@ -1,7 +1,9 @@
 // tarwendle-check as an integrator runs it: a file, options, a verdict, and
 // the one line that says why.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -398,6 +400,24 @@ TEST_F(CheckCommandTest, VerdictAndTheLineThatMatters) {
                                                    << named(row.line) << "\nin\n"
                                                    << (row.onOut ? outcome.out : outcome.err);
     }
+}
+
+// The packaged service runs as its own user, not as whoever checks.
+TEST_F(CheckCommandTest, FileTheServiceUserCannotRead) {
+    const passwd* user = ::getpwnam("tarwendle");
+    if (user == nullptr || ::geteuid() == user->pw_uid) {
+        GTEST_SKIP() << "no service user to judge by";
+    }
+    std::ofstream(file) << EXAMPLE;
+    ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    ASSERT_EQ(::chown(file.c_str(), ::geteuid() == 0 ? 0 : ::geteuid(), ::getegid()), 0);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(CheckCommand::run({file}, out, err), 0);
+    EXPECT_TRUE(holds(lines(err.str()),
+                      file + ": warning: (file): user tarwendle, which the service runs as, cannot "
+                             "read it: the service would not start from it"))
+        << err.str();
 }
 
 // The rules in words and the week, as the example shows them.
