@@ -67,24 +67,16 @@ const KeyRule kDeviceId{"deviceid", asText, "is not a device id text"};
 const KeyRule kValue{"value", [](const json& v) { (void)RuleText::toLevel(v.get<std::string>()); },
                      "is not a number"};
 const KeyRule kMustrun{"mustrun", asText, "is not a text"};
-const KeyRule kBound[] = {
-    {"from",
-     [](const json& v) {
-         uint32_t hour = 0;
-         uint32_t minute = 0;
-         bool has = false;
-         RuleText::toBound(v, hour, minute, has);
-     },
-     "is not a time of day"},
-    {"to",
-     [](const json& v) {
-         uint32_t hour = 0;
-         uint32_t minute = 0;
-         bool has = false;
-         RuleText::toBound(v, hour, minute, has);
-     },
-     "is not a time of day"},
-};
+
+void asBound(const json& value) {
+    uint32_t hour = 0;
+    uint32_t minute = 0;
+    bool hasBound = false;
+    RuleText::toBound(value, hour, minute, hasBound);
+}
+
+const KeyRule kBound[] = {{"from", asBound, "is not a time of day"},
+                          {"to", asBound, "is not a time of day"}};
 
 json member(const json& entry, const char* key) {
     return entry.is_object() && entry.contains(key) ? entry.at(key) : json(nullptr);
