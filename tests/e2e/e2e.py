@@ -184,6 +184,8 @@ def workday_window_row(monday, clock, **row):
                 clock_weekday=weekday,
                 stdout=BANNER + "null\nDay 1\nDay 2\nDay 3\nDay 4\nDay 5\n"
                 " Day of week: %d\nStart: 8-0:-1\nStop: 17-0:-1\n" % weekday, **row)
+
+
 HUGE_OUTPUT = {"label": "x" * (1 << 20), "deviceid": "a1"}
 
 
