@@ -3,6 +3,10 @@
 
 #include <ctime>
 
+// A controller runs for years: a 32-bit time_t would judge every window
+// against a wrong date from 19 January 2038 on.
+static_assert(sizeof(std::time_t) >= 8, "time_t must be 64 bits wide (-D_TIME_BITS=64)");
+
 /*
  * The one conversion from an instant to the local broken-down time that
  * every window is judged against, so the service, its tests and the

@@ -13,6 +13,12 @@ answer is never a timeout at high speed. The harness freezes the service
 lands before the next poll however long it takes. A case that tests a time
 of day judges each poll by the faked time stamps of its own log lines.
 
+The service's own clock is the one that matters, and it may escape the
+faker (a 32-bit build with 64-bit time calls what libfaketime 0.9.10 does
+not replace; scripts/test-armhf preloads time64shim.c for that). A row with
+clock_weekday fails unless the service saw the faked weekday, which the
+harness picks unlike the real clock's.
+
 A case is a row of CASES: the files it starts with, when it starts, what it
 changes while it runs, and what it expects. `e2e.py --list` names the cases;
 `e2e.py --bin DIR CASE` runs one.
@@ -40,6 +46,8 @@ What a row may hold, besides the files (document, state) and the clock
   poll_seconds  (low, high): the longest poll, in real seconds
   window_edge   "HH:MM:SS": a must-run window opens then; every poll is out
             of it before and in it after, and both kinds occur
+  clock_weekday  the weekday (Sunday 0) the service's clock must show in its
+            " Day of week" line
   samples, rss_growth_kib   resident memory and descriptors at two polls
   peak_rss_kib  the most resident memory the service ever had (VmHWM)
   valgrind  run the service under memcheck; no leak, no error
@@ -50,6 +58,7 @@ start, 0 when it ran.
 """
 import argparse
 import contextlib
+import datetime
 import json
 import os
 import random
@@ -159,6 +168,27 @@ def rule_with(trigger=None, limit=None, output=OUTPUT):
 
 
 MONDAY = " Day of week: 1\n"
+
+
+def workday_unlike_today(monday):
+    """A Monday to Friday of the week from `monday` (a date) whose weekday the
+    real clock shows neither today nor tomorrow, in UTC like every case: a
+    service that reads the real clock instead of the faked one tells another
+    weekday. The date, and its weekday as the service counts (Sunday 0)."""
+    today = datetime.datetime.now(datetime.timezone.utc).isoweekday() % 7
+    weekday = next(d for d in range(1, 6) if d not in (today, (today + 1) % 7))
+    return monday + datetime.timedelta(days=weekday - 1), weekday
+
+
+def workday_window_row(monday, clock, **row):
+    """WORKDAY_WINDOW from a workday at `clock` ("HH:MM:SS") of that week."""
+    day, weekday = workday_unlike_today(monday)
+    return dict(document=doc(WORKDAY_WINDOW), start="%s %s" % (day, clock),
+                clock_weekday=weekday,
+                stdout=BANNER + "null\nDay 1\nDay 2\nDay 3\nDay 4\nDay 5\n"
+                " Day of week: %d\nStart: 8-0:-1\nStop: 17-0:-1\n" % weekday, **row)
+
+
 HUGE_OUTPUT = {"label": "x" * (1 << 20), "deviceid": "a1"}
 
 
@@ -311,14 +341,22 @@ UNASKED = [{"type": 2, "label": "DI7", "serial": 0xa1, "port": 0, "status": 1},
            {"type": 9}]
 
 CASES.update({
-    # Monday from 07:59:00: polls 22 s apart cross 08:00 by the fourth. Each
-    # is judged by its own time stamps, so a late start shifts the polls but
-    # not the verdict; only one later than a faked minute (12 s real) would
-    # miss the crossing.
-    "window_crossing": dict(document=doc(WORKDAY_WINDOW), start="2026-12-07 07:59:00",
-                            speed=5, polls=4, window_edge="08:00:00",
-                            stdout=BANNER + "null\nDay 1\nDay 2\nDay 3\nDay 4\nDay 5\n"
-                            " Day of week: 1\nStart: 8-0:-1\nStop: 17-0:-1\n"),
+    # A workday from 07:59:00: polls 22 s apart cross 08:00 by the fourth.
+    # Each is judged by its own time stamps, so a late start shifts the polls
+    # but not the verdict; only one later than a faked minute (12 s real)
+    # would miss the crossing.
+    "window_crossing": workday_window_row(datetime.date(2026, 12, 7), "07:59:00", speed=5,
+                                          polls=4, window_edge="08:00:00"),
+    # Noon of a workday releases at the first poll, on the clock of 2026, past
+    # the signed 32-bit seconds (2038-01-19 03:14:07 UTC) and past the
+    # unsigned ones (2106-02-07 06:28:15 UTC). At the speed of real time: the
+    # later ones fake the emulator's clock, whose sleeps are not faked.
+    "clock_2026": workday_window_row(datetime.date(2026, 12, 7), "12:00:00", speed=1,
+                                     polls=[RELEASED]),
+    "clock_2040": workday_window_row(datetime.date(2040, 3, 5), "12:00:00", speed=1,
+                                     polls=[RELEASED]),
+    "clock_2106": workday_window_row(datetime.date(2106, 2, 8), "12:00:00", speed=1,
+                                     polls=[RELEASED]),
     # The alarm goes on after the first poll: the next poll releases.
     "input_flip": dict(document=doc(ALARM_RULE), sets=[2, 1], actions={1: with_status(1)},
                        writes=alarm_rule_writes),
@@ -588,7 +626,7 @@ class Case:
             '  "$1" --state {etc}state.json --journal {etc}journal.jsonl >>{etc}objsim.out 2>&1 &\n'
             '  objsim=$!\n'
             '  echo $objsim >{etc}objsim.pid\n'
-            '  while kill -0 $objsim 2>/dev/null && ! grep -q listening {etc}objsim.out; do\n'
+            '  while kill -0 $objsim 2>/dev/null && ! grep -qs listening {etc}objsim.out; do\n'
             '    sleep 0.02\n'
             '  done\n'
             'fi\n'
@@ -776,6 +814,10 @@ class Case:
             self.expect("longest poll within %s..%s s (real)" % (low, high),
                         longest is not None and low <= longest + 0.01 and longest <= high, True)
             self.notes.append("longest poll %.2f s (real)" % (longest or 0))
+        if "clock_weekday" in row:
+            shown = re.findall(r"^ Day of week: (\d+)$", self.read("stdout"), re.M)
+            self.expect("weekday of the service's clock (the faked one's, not the real one's)",
+                        shown[:1], [str(row["clock_weekday"])])
         if "window_edge" in row:
             self.check_window_edge(row["window_edge"], min(log.completed(), poll_count))
         if "writes" in row:

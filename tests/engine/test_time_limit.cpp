@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include "ErrorText.h"
+#include "LocalTime.h"
 #include "WendleEngine.h"
 
 namespace {
@@ -156,6 +158,92 @@ TEST(TimeLimitTest, WindowsThatCannotMatch) {
                 EXPECT_FALSE(limit.isInRange(at(day, hour, 59, 59))) << entry.dump();
             }
         }
+    }
+}
+
+// The process's zone for one scope; the one before comes back after it.
+class ZoneScope {
+public:
+    explicit ZoneScope(const char* zone) {
+        const char* before = std::getenv("TZ");
+        if (before != nullptr) {
+            saved = before;
+            hadZone = true;
+        }
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneScope() {
+        if (hadZone) {
+            setenv("TZ", saved.c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+    ZoneScope(const ZoneScope&) = delete;
+    ZoneScope& operator=(const ZoneScope&) = delete;
+
+private:
+    std::string saved;
+    bool hadZone = false;
+};
+
+std::string text(const std::tm& local) {
+    char out[64];
+    return std::string(out, std::strftime(out, sizeof out, "%Y-%m-%d %a %H:%M:%S %Z", &local));
+}
+
+// Instants on both sides of the signed 32-bit end (2038-01-19 03:14:07 UTC)
+// and of the unsigned one (2106-02-07 06:28:15 UTC), with the zone's
+// daylight saving time, which past 2037 comes from the zone's rule. Each is
+// converted as the service converts its clock; of the windows of one minute,
+// only the one on the expected weekday and minute may hold it.
+TEST(TimeLimitTest, WindowsPast2038) {
+    const struct {
+        const char* zone;
+        std::time_t instant;
+        const char* local;  // "%Y-%m-%d %a %H:%M:%S %Z"
+    } cases[] = {
+        {"UTC", 1796630340, "2026-12-07 Mon 07:59:00 UTC"},
+        {"UTC", 2147483647, "2038-01-19 Tue 03:14:07 UTC"},
+        {"UTC", 2147483648, "2038-01-19 Tue 03:14:08 UTC"},
+        {"UTC", 2208988800, "2040-01-01 Sun 00:00:00 UTC"},
+        {"UTC", 4294967295, "2106-02-07 Sun 06:28:15 UTC"},
+        {"UTC", 4294967296, "2106-02-07 Sun 06:28:16 UTC"},
+        {"Europe/Berlin", 2147483647, "2038-01-19 Tue 04:14:07 CET"},
+        {"Europe/Berlin", 2147483648, "2038-01-19 Tue 04:14:08 CET"},
+        {"Europe/Berlin", 2216249999, "2040-03-25 Sun 01:59:59 CET"},
+        {"Europe/Berlin", 2216250000, "2040-03-25 Sun 03:00:00 CEST"},
+        {"Europe/Berlin", 2234998799, "2040-10-28 Sun 02:59:59 CEST"},
+        {"Europe/Berlin", 2234998800, "2040-10-28 Sun 02:00:00 CET"},
+        {"Europe/Berlin", 4294967296, "2106-02-07 Sun 07:28:16 CET"},
+        {"Europe/Berlin", 4310519296, "2106-08-06 Fri 08:28:16 CEST"},
+    };
+    const std::string weekdays = "SunMonTueWedThuFriSat";
+    for (const auto& c : cases) {
+        const ZoneScope zone(c.zone);
+        const std::tm local = LocalTime::of(c.instant);
+        // Without the zone's data glibc would quietly take UTC.
+        EXPECT_EQ(text(local), c.local) << c.zone << " " << c.instant << " (zone data installed?)";
+
+        const std::string expected = c.local;
+        const int weekday = static_cast<int>(weekdays.find(expected.substr(11, 3)) / 3);
+        const std::string minute = expected.substr(15, 5);
+        std::string otherHour = minute;  // the same minute, another hour
+        otherHour[0] = otherHour[0] == '0' ? '1' : '0';
+        json otherDays = json::array();
+        for (int day = SUNDAY; day <= SATURDAY; ++day) {
+            if (day != weekday) {
+                otherDays.push_back(day);
+            }
+        }
+        const auto holds = [&](const std::string& bound, json days) {
+            return quiet(window(bound.c_str(), bound.c_str(), std::move(days))).isInRange(local);
+        };
+        EXPECT_TRUE(holds(minute, {weekday})) << c.local;
+        EXPECT_FALSE(holds(minute, otherDays)) << c.local;
+        EXPECT_FALSE(holds(otherHour, {weekday})) << c.local;
     }
 }
 
