@@ -16,17 +16,6 @@ namespace {
 
 constexpr unsigned int kOutputPortId = 1;  // any: the engine only echoes it
 
-const char* stateName(cObject::eObjectIOState state) {
-    switch (state) {
-        case cObject::IOSTATE_HIGH:
-            return "HIGH";
-        case cObject::IOSTATE_LOW:
-            return "LOW";
-        default:
-            return "no state";
-    }
-}
-
 std::string reading(const WendleEngine::DigitalTrigger& trigger) {
     switch (trigger.getPortStatus()) {
         case cObject::STATUS_ALARM_SET:
@@ -188,7 +177,8 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
     const cObject::eObjectIOState sent = engine.getOutput().getOutputState();
     const bool release = sent != resting;
     out << "Result: " << (release ? "release" : "inhibit") << ". With the resting state "
-        << stateName(resting) << ", the service sends " << stateName(answered.written()) << " to "
-        << RuleWords::port(engine.getOutput()) << ".\n";
+        << RuleWords::ioState(resting) << ", the service sends "
+        << RuleWords::ioState(answered.written()) << " to " << RuleWords::port(engine.getOutput())
+        << ".\n";
     return release;
 }

@@ -27,6 +27,17 @@ std::string RuleWords::dayName(int day) {
     return kDayNames[day];
 }
 
+const char* RuleWords::ioState(cObject::eObjectIOState state) {
+    switch (state) {
+        case cObject::IOSTATE_HIGH:
+            return "HIGH";
+        case cObject::IOSTATE_LOW:
+            return "LOW";
+        default:
+            return "none";
+    }
+}
+
 std::string RuleWords::device(unsigned int serial) {
     char text[16];
     std::snprintf(text, sizeof text, "%x", serial);

@@ -25,6 +25,8 @@ public:
     static std::string days(const std::vector<int>& days);
     // A level as the service compares it: the shortest text that reads back.
     static std::string level(float value);
+    // "HIGH", "LOW", or "none" for neither.
+    static const char* ioState(cObject::eObjectIOState state);
     // "Sun" to "Sat"; "day N" outside the week.
     static std::string dayName(int day);
 };

@@ -24,17 +24,6 @@ cObject* answerFor(cObjectList& response, int type, const cObjectPort& port) {
     return nullptr;
 }
 
-const char* stateName(cObject::eObjectIOState state) {
-    switch (state) {
-        case cObject::IOSTATE_HIGH:
-            return "HIGH";
-        case cObject::IOSTATE_LOW:
-            return "LOW";
-        default:
-            return "none";
-    }
-}
-
 std::string describe(const cObject& object) {
     switch (object.getType()) {
         case cObject::TYPE_DIGITAL_INPUT: {
@@ -48,8 +37,8 @@ std::string describe(const cObject& object) {
                    RuleWords::level(static_cast<const cObjectAInput&>(object).getCalculatedValue());
         default: {
             const auto& output = static_cast<const cObjectDOutput&>(object);
-            return std::string("output ") + stateName(output.getOutputState()) + ", resting " +
-                   stateName(output.getDefaultState()) + ", port id " +
+            return std::string("output ") + RuleWords::ioState(output.getOutputState()) +
+                   ", resting " + RuleWords::ioState(output.getDefaultState()) + ", port id " +
                    std::to_string(output.getPortId());
         }
     }
