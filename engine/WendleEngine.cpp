@@ -18,11 +18,6 @@
 
 WendleEngine* WendleEngine::_WendleEngine = nullptr;
 
-/*
- * Construction. Every entry is logged before it is built, so that the log
- * shows which entry a configuration error came from. Any error leaves here
- * unchanged; what was built so far is released with the members.
- */
 namespace {
 
 // Where an entry sits in its section, as a build listener is told.
@@ -37,13 +32,30 @@ std::string entryPath(const char* name, const nlohmann::json& container,
     return name;
 }
 
+// Told nothing: the service builds its engine without a listener.
+class Unheard : public WendleEngine::BuildListener {
+public:
+    void building(const std::string& /*path*/, const nlohmann::json& /*entry*/) override {}
+    void built(const std::string& /*path*/, const WendleEngine::DigitalTrigger& /*t*/) override {}
+    void built(const std::string& /*path*/, const WendleEngine::AnalogTrigger& /*t*/) override {}
+    void built(const std::string& /*path*/, const WendleEngine::TimeLimit& /*limit*/,
+               bool /*mustrun*/) override {}
+    void skipped(const std::string& /*path*/) override {}
+};
+
 }  // namespace
 
+/*
+ * Construction. Every entry is logged before it is built, so that the log
+ * shows which entry a configuration error came from. Any error leaves here
+ * unchanged; what was built so far is released with the members.
+ */
 WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
     : cWlog2("WendleEngine"), clock([] { return std::time(nullptr); }) {
-    if (listener != nullptr) {
-        listener->building("output", section["output"]);
-    }
+    Unheard nobody;
+    BuildListener& told = listener != nullptr ? *listener : nobody;
+
+    told.building("output", section["output"]);
     output.parse(section["output"]);
 
     nlohmann::json& triggers = section["triggers"];
@@ -52,28 +64,21 @@ WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
         std::size_t index = 0;
         for (auto it = triggers.begin(); it != triggers.end(); ++it, ++index) {
             nlohmann::json& entry = *it;
-            const std::string path =
-                listener != nullptr ? entryPath("triggers", triggers, it, index) : "";
-            if (listener != nullptr) {
-                listener->building(path, entry);
-            }
+            const std::string path = entryPath("triggers", triggers, it, index);
+            told.building(path, entry);
             log << entry.dump() << std::endl;
             if (entry["type"] == "digital") {
                 log << "Digital" << std::endl;
                 digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
                 digital_index.add(digital_triggers.back().get());
-                if (listener != nullptr) {
-                    listener->built(path, *digital_triggers.back());
-                }
+                told.built(path, *digital_triggers.back());
             } else if (entry["type"] == "analog") {
                 log << "Analog" << std::endl;
                 analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
                 analog_index.add(analog_triggers.back().get());
-                if (listener != nullptr) {
-                    listener->built(path, *analog_triggers.back());
-                }
-            } else if (listener != nullptr) {
-                listener->skipped(path);
+                told.built(path, *analog_triggers.back());
+            } else {
+                told.skipped(path);
             }
         }
 
@@ -82,17 +87,12 @@ WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
             index = 0;
             for (auto it = limits.begin(); it != limits.end(); ++it, ++index) {
                 nlohmann::json& entry = *it;
-                const std::string path =
-                    listener != nullptr ? entryPath("timelimits", limits, it, index) : "";
-                if (listener != nullptr) {
-                    listener->building(path, entry);
-                }
+                const std::string path = entryPath("timelimits", limits, it, index);
+                told.building(path, entry);
                 log << entry.dump() << std::endl;
                 const std::string mustrun = entry["mustrun"].get<std::string>();
                 TimeLimit limit(entry);
-                if (listener != nullptr) {
-                    listener->built(path, limit, mustrun == "true");
-                }
+                told.built(path, limit, mustrun == "true");
                 if (mustrun == "true") {
                     mustrun_limits.push_back(std::move(limit));
                 } else {
@@ -104,9 +104,7 @@ WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
 
     client = std::make_unique<cObjectClient>();
 
-    if (listener != nullptr) {
-        listener->building("", section);
-    }
+    told.building("", section);
     requireSendableRequest();
 }
 
