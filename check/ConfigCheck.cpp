@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -27,6 +28,7 @@ using nlohmann::json;
 
 constexpr std::size_t SHOWN_VALUE = 60;
 constexpr std::size_t SHOWN_ENTRY = 200;
+constexpr std::size_t SHOWN_LINE = 120;
 
 std::string shown(const json& value, std::size_t most) {
     std::string text = value.dump();
@@ -177,22 +179,30 @@ void ConfigCheck::explainReadError(const std::exception& failure) {
         }
         return;
     }
-    const long line = std::stol(at[1]);
-    const long column = std::stol(at[2]);
-    errorPosition = std::to_string(line) + ":" + std::to_string(column);
+    // No exception here: the numbers come from the library's text.
+    const long long line = std::strtoll(at[1].str().c_str(), nullptr, 10);
+    const long long column = std::strtoll(at[2].str().c_str(), nullptr, 10);
+    errorPosition = at[1].str() + ":" + at[2].str();
     errorLines.push_back(what);
     std::ifstream in(file);
     std::string text;
-    for (long number = 1; number <= line && std::getline(in, text); ++number) {
+    for (long long number = 1; number <= line && std::getline(in, text); ++number) {
     }
     if (!text.empty() && text.back() == '\r') {
         text.pop_back();
     }
+    // A long line is shown around the column only.
+    std::size_t start = 0;
+    const auto at0 = static_cast<std::size_t>(column > 1 ? column - 1 : 0);
+    if (text.size() > SHOWN_LINE) {
+        start = at0 > SHOWN_LINE / 2 ? at0 - SHOWN_LINE / 2 : 0;
+        text = text.substr(start, SHOWN_LINE);
+    }
     // The caret line keeps the source line's tabs, so it lines up in any
     // terminal.
     std::string caret;
-    for (long i = 0; i + 1 < column && i < static_cast<long>(text.size()); ++i) {
-        caret += text[static_cast<std::size_t>(i)] == '\t' ? '\t' : ' ';
+    for (std::size_t i = start; i < at0 && i - start < text.size(); ++i) {
+        caret += text[i - start] == '\t' ? '\t' : ' ';
     }
     errorLines.push_back("    " + text);
     errorLines.push_back("    " + caret + "^");
