@@ -213,14 +213,15 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
             status = FAILS;
         }
     }
+    if (options.probe && !ServiceProbe::probe(check, engine_settings::kServiceHost,
+                                              engine_settings::kServicePort, out)) {
+        status = FAILS;
+    }
+    // Last: the explained poll uses the engine up.
     if (options.explain) {
         MomentExplainer::explain(check, options.at, options.inputs, options.resting, out);
     } else {
         WeekChart::write(*plan, terminalColumns >= WeekChart::FINE_WIDTH ? 15 : 30, out);
-    }
-    if (options.probe && !ServiceProbe::probe(check, engine_settings::kServiceHost,
-                                              engine_settings::kServicePort, out)) {
-        status = FAILS;
     }
     if (options.trace) {
         out << "Construction traces:\n" << traces.text();
