@@ -19,6 +19,7 @@
 #include <regex>
 #include <utility>
 
+#include "EntryPath.h"
 #include "Paths.h"
 #include "RuleText.h"
 
@@ -80,15 +81,11 @@ void asBound(const json& value) {
 const KeyRule kBound[] = {{"from", asBound, "is not a time of day"},
                           {"to", asBound, "is not a time of day"}};
 
-json member(const json& entry, const char* key) {
-    return entry.is_object() && entry.contains(key) ? entry.at(key) : json(nullptr);
-}
-
 // "path.key: value meaning (library text)" when the key's own conversion
 // fails with `what`; "" otherwise.
 std::string blame(const std::string& path, const json& entry, const KeyRule& rule,
                   const std::string& what) {
-    const json value = member(entry, rule.key);
+    const json value = EntryPath::member(entry, rule.key);
     try {
         rule.convert(value);
     } catch (const std::exception& failure) {
@@ -105,7 +102,7 @@ std::string blame(const std::string& path, const json& entry, const KeyRule& rul
 
 // The days of a window, element by element, as TimeLimit iterates them.
 std::string blameDays(const std::string& path, const json& entry, const std::string& what) {
-    const json days = member(entry, "days");
+    const json days = EntryPath::member(entry, "days");
     std::size_t index = 0;
     for (auto it = days.begin(); it != days.end(); ++it, ++index) {
         try {
@@ -114,14 +111,8 @@ std::string blameDays(const std::string& path, const json& entry, const std::str
             if (what != failure.what()) {
                 continue;
             }
-            std::string where = path + ".days";
-            if (days.is_array()) {
-                where += "[" + std::to_string(index) + "]";
-            } else if (days.is_object()) {
-                where += "." + it.key();
-            }
-            return where + ": " + shown(*it, SHOWN_VALUE) + " is not a day of the week (" + what +
-                   ")";
+            return EntryPath::element(path + ".days", days, it, index) + ": " +
+                   shown(*it, SHOWN_VALUE) + " is not a day of the week (" + what + ")";
         }
     }
     return "";
@@ -227,7 +218,7 @@ void ConfigCheck::explainBuildError(const std::exception& failure) {
         found = path + ": " + shown(entry, SHOWN_VALUE) + " is not an object (" + what + ")";
     } else if (currentPath == "output" || currentPath.rfind("triggers", 0) == 0) {
         std::vector<const KeyRule*> rules{&kLabel, &kDeviceId};
-        if (member(entry, "type") == "analog") {
+        if (EntryPath::member(entry, "type") == "analog") {
             rules.push_back(&kValue);
         }
         for (const KeyRule* rule : rules) {

@@ -9,6 +9,7 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
+#include "EntryPath.h"
 #include "Paths.h"
 #include "RuleText.h"
 #include "RuleWords.h"
@@ -20,10 +21,6 @@ using nlohmann::json;
 constexpr uint32_t HOURS_PER_DAY = 24;
 constexpr uint32_t MINUTES_PER_HOUR = 60;
 constexpr int DAYS_PER_WEEK = 7;
-
-json member(const json& entry, const char* key) {
-    return entry.is_object() && entry.contains(key) ? entry.at(key) : json(nullptr);
-}
 
 std::string lowered(std::string text) {
     text.erase(0, text.find_first_not_of(" \t"));
@@ -91,7 +88,8 @@ void ConfigLint::section(const json& cfg) {
         return;
     }
     unknownMembers("cfg", cfg, {"output", "triggers", "timelimits"});
-    if (member(cfg, "triggers").is_null() && !member(cfg, "timelimits").is_null()) {
+    if (EntryPath::member(cfg, "triggers").is_null() &&
+        !EntryPath::member(cfg, "timelimits").is_null()) {
         warn("cfg.timelimits",
              "is ignored: windows are read only when \"triggers\" is present and not null "
              "(an empty list will do)");
@@ -99,7 +97,7 @@ void ConfigLint::section(const json& cfg) {
 }
 
 void ConfigLint::output(const json& cfg) {
-    const json out = member(cfg, "output");
+    const json out = EntryPath::member(cfg, "output");
     if (out.is_null()) {
         if (!cfg.is_null()) {
             warn("cfg.output", "is missing: the output written is port \"\" of device 0");
@@ -123,7 +121,7 @@ void ConfigLint::unknownMembers(const std::string& path, const json& entry,
 }
 
 void ConfigLint::deviceId(const std::string& path, const json& entry) {
-    const std::string text = member(entry, "deviceid").get<std::string>();
+    const std::string text = EntryPath::member(entry, "deviceid").get<std::string>();
     // The end of the number as the C library reads it, which the service
     // uses too.
     char* end = nullptr;
@@ -144,7 +142,7 @@ void ConfigLint::deviceId(const std::string& path, const json& entry) {
 
 void ConfigLint::trigger(const ConfigCheck::Trigger& trigger) {
     const json& entry = trigger.entry;
-    const json operation = member(entry, "operation");
+    const json operation = EntryPath::member(entry, "operation");
     if (trigger.digital != nullptr) {
         unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation"});
         if (trigger.digital->operation == WendleEngine::DigitalTrigger::OPERATION_NONE) {
@@ -165,7 +163,7 @@ void ConfigLint::trigger(const ConfigCheck::Trigger& trigger) {
         if (std::isnan(trigger.analog->level)) {
             warn(trigger.path + ".value", "is not a number (nan): the trigger never releases");
         }
-        const std::string value = member(entry, "value").get<std::string>();
+        const std::string value = EntryPath::member(entry, "value").get<std::string>();
         std::size_t used = 0;
         (void)std::stof(value, &used);
         if (used < value.size()) {
@@ -178,7 +176,7 @@ void ConfigLint::trigger(const ConfigCheck::Trigger& trigger) {
 }
 
 void ConfigLint::skipped(const ConfigCheck::Skipped& entry) {
-    const json type = member(entry.entry, "type");
+    const json type = EntryPath::member(entry.entry, "type");
     warn(entry.path + ".type",
          (type.is_null() ? std::string("is missing")
                          : type.dump() + " is neither \"digital\" nor \"analog\"") +
@@ -213,7 +211,7 @@ void ConfigLint::duplicates(const std::vector<ConfigCheck::Trigger>& triggers) {
 void ConfigLint::window(const ConfigCheck::Window& window) {
     const json& entry = window.entry;
     unknownMembers(window.path, entry, {"days", "from", "to", "mustrun"});
-    const std::string mustrun = member(entry, "mustrun").get<std::string>();
+    const std::string mustrun = EntryPath::member(entry, "mustrun").get<std::string>();
     if (!window.mustrun && looksLikeTrue(mustrun)) {
         warn(window.path + ".mustrun", json(mustrun).dump() +
                                            " is not \"true\": this window forces inhibit, not "
@@ -221,15 +219,10 @@ void ConfigLint::window(const ConfigCheck::Window& window) {
     }
 
     // Days, as TimeLimit iterated them, element by element.
-    const json days = member(entry, "days");
+    const json days = EntryPath::member(entry, "days");
     std::size_t index = 0;
     for (auto it = days.begin(); it != days.end(); ++it, ++index) {
-        std::string path = window.path + ".days";
-        if (days.is_array()) {
-            path += "[" + std::to_string(index) + "]";
-        } else if (days.is_object()) {
-            path += "." + it.key();
-        }
+        const std::string path = EntryPath::element(window.path + ".days", days, it, index);
         const int day = window.limit.days[index];
         if (day < 0 || day >= DAYS_PER_WEEK) {
             warn(path, it->dump() +
@@ -243,10 +236,12 @@ void ConfigLint::window(const ConfigCheck::Window& window) {
 
     const WendleEngine::TimeLimit& limit = window.limit;
     if (limit.hasStart) {
-        bound(window.path + ".from", member(entry, "from"), limit.startHour, limit.startMinute);
+        bound(window.path + ".from", EntryPath::member(entry, "from"), limit.startHour,
+              limit.startMinute);
     }
     if (limit.hasStop) {
-        bound(window.path + ".to", member(entry, "to"), limit.stopHour, limit.stopMinute);
+        bound(window.path + ".to", EntryPath::member(entry, "to"), limit.stopHour,
+              limit.stopMinute);
     }
     if (limit.hasStart && limit.hasStop &&
         (limit.stopHour < limit.startHour ||

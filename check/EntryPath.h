@@ -1,0 +1,33 @@
+#ifndef TARWENDLE_CHECK_ENTRYPATH_H
+#define TARWENDLE_CHECK_ENTRYPATH_H
+
+#include <cstddef>
+#include <nlohmann/json.hpp>
+#include <string>
+
+/*
+ * Reading an entry as the engine meets it, for the checker's reports: a
+ * member that may be absent, and where an element sits in a value the
+ * engine iterates (an array's element by index, an object's by key, a lone
+ * value as the value itself).
+ */
+class EntryPath {
+public:
+    // The member, or null when it is absent or `entry` is no object.
+    static nlohmann::json member(const nlohmann::json& entry, const char* key) {
+        return entry.is_object() && entry.contains(key) ? entry.at(key) : nlohmann::json(nullptr);
+    }
+
+    static std::string element(const std::string& path, const nlohmann::json& container,
+                               const nlohmann::json::const_iterator& element, std::size_t index) {
+        if (container.is_array()) {
+            return path + "[" + std::to_string(index) + "]";
+        }
+        if (container.is_object()) {
+            return path + "." + element.key();
+        }
+        return path;
+    }
+};
+
+#endif
