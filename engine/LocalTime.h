@@ -14,7 +14,8 @@ static_assert(sizeof(std::time_t) >= 8, "time_t must be 64 bits wide (-D_TIME_BI
  */
 class LocalTime {
 public:
-    // The local time of `instant`, in the zone the process runs in.
+    // The local time of `instant`, in the zone TZ or /etc/localtime names
+    // now, read again whenever either has changed.
     static std::tm of(std::time_t instant);
     // The local time now.
     static std::tm now();

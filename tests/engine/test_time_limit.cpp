@@ -247,6 +247,27 @@ TEST(TimeLimitTest, WindowsPast2038) {
     }
 }
 
+// Each reading follows the zone TZ names at that moment, as localtime does,
+// with no tzset of the caller's in between: the service's zone is set or
+// changed while it runs. The instant is 2026-12-07 08:10:00 UTC.
+TEST(TimeLimitTest, LocalTimeFollowsAChangedZone) {
+    const std::time_t instant = 1796631000;
+    const struct {
+        const char* zone;
+        const char* local;
+    } steps[] = {
+        {"UTC", "2026-12-07 Mon 08:10:00 UTC"},
+        {"Asia/Tokyo", "2026-12-07 Mon 17:10:00 JST"},
+        {"America/New_York", "2026-12-07 Mon 03:10:00 EST"},
+        {"UTC", "2026-12-07 Mon 08:10:00 UTC"},
+    };
+    const ZoneScope restored("UTC");
+    for (const auto& step : steps) {
+        setenv("TZ", step.zone, 1);
+        EXPECT_EQ(text(LocalTime::of(instant)), step.local) << step.zone;
+    }
+}
+
 TEST(TimeLimitTest, ClockPath) {
     EXPECT_TRUE(quiet(window("", "")).isInRange());
     EXPECT_FALSE(quiet(window("", "", {7})).isInRange());
