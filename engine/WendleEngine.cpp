@@ -147,10 +147,16 @@ void WendleEngine::start(nlohmann::json section) {
     if (_WendleEngine != nullptr) {
         return;
     }
-    // Published only once complete: a failed start leaves no engine behind.
-    auto engine = std::make_unique<WendleEngine>(std::move(section));
-    _WendleEngine = engine.release();
-    _WendleEngine->run();
+    create(std::move(section))->run();
+}
+
+WendleEngine* WendleEngine::create(nlohmann::json section) {
+    if (_WendleEngine == nullptr) {
+        // Published only once complete: a failed start leaves no engine behind.
+        auto engine = std::make_unique<WendleEngine>(std::move(section));
+        _WendleEngine = engine.release();
+    }
+    return _WendleEngine;
 }
 
 void WendleEngine::run() {

@@ -118,6 +118,10 @@ public:
 
     // Builds the one engine and runs it; does nothing if it exists.
     static void start(nlohmann::json section);
+    // The first half of start: builds and publishes the one engine unless
+    // it exists, and returns it. Lets a caller tell a failure to build from
+    // a failure while running.
+    static WendleEngine* create(nlohmann::json section);
     static WendleEngine* _WendleEngine;
 
     // Connects and polls forever.

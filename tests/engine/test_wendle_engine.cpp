@@ -177,19 +177,29 @@ TEST_F(Engine, ConstructionErrorsPassThroughAfterTheLinesDue) {
 }
 
 TEST_F(Engine, StartDoesNothingOnceAnEngineExists) {
-    WendleEngine::_WendleEngine = reinterpret_cast<WendleEngine*>(this);  // any non-null
+    auto* existing = reinterpret_cast<WendleEngine*>(this);  // any non-null
+    WendleEngine::_WendleEngine = existing;
     WendleEngine::start(json::array());  // would throw if it built anything
+    EXPECT_EQ(WendleEngine::create(json::array()), existing);
     WendleEngine::_WendleEngine = nullptr;
     EXPECT_TRUE(capture.events().empty());
 }
 
 TEST_F(Engine, FailedStartLeavesNoEngine) {
-    EXPECT_EQ(errorText([] {
-                  WendleEngine::start({{"output", 1}});
-              }),
-              "[json.exception.type_error.305] cannot use operator[] with a string argument with "
-              "number");
+    const std::string error =
+        "[json.exception.type_error.305] cannot use operator[] with a string argument with number";
+    EXPECT_EQ(errorText([] { WendleEngine::start({{"output", 1}}); }), error);
     EXPECT_EQ(WendleEngine::_WendleEngine, nullptr);
+    EXPECT_EQ(errorText([] { WendleEngine::create({{"output", 1}}); }), error);
+    EXPECT_EQ(WendleEngine::_WendleEngine, nullptr);
+}
+
+TEST_F(Engine, CreatePublishesTheEngineItBuilt) {
+    const std::unique_ptr<WendleEngine> built(
+        WendleEngine::create({{"output", {{"label", "DO1"}, {"deviceid", "a1"}}}}));
+    EXPECT_EQ(WendleEngine::_WendleEngine, built.get());
+    EXPECT_EQ(built->getOutput().getDeviceSerial(), 0xa1U);
+    WendleEngine::_WendleEngine = nullptr;
 }
 
 TEST_F(Engine, PollTracesRequestResponseAndDecision) {
