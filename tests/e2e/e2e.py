@@ -30,10 +30,16 @@ What a row may hold, besides the files (document, state) and the clock
   log_conf  the log configuration's text; False: none (the service logs to
             standard error)
   stderr_closed  standard error a pipe nobody reads
+  zone      the zone (a name under /usr/share/zoneinfo) the service starts
+            in: TZ unset, a copy of that zone's file bound over
+            /etc/localtime in the case's namespace; otherwise TZ=UTC
   actions   {poll: action}: after that many completed polls, with the
             service frozen, a new state (dict), "kill_objsim",
             "start_objsim", "open_ports" (the kernel's default ephemeral
-            range), or a list of them
+            range), ("zone", NAME) (that zone's file bound over
+            /etc/localtime: a new file, as setting the zone makes),
+            ("zone_rewritten", NAME) (the zone copy of a row with zone
+            rewritten in place, as a zone data update may), or a list of them
   vary      a new random input state after every poll
   polls     the outcome of each poll: the state written, or "-" for "Bad
             response"; or a number: that many polls, none without response
@@ -78,6 +84,9 @@ FAKETIME_LIB = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 SKIPPED = 77  # ctest's SKIP_RETURN_CODE for the e2e tests
 # Per network namespace; the host's is the kernel's default.
 PORT_RANGE = "/proc/sys/net/ipv4/ip_local_port_range"
+ZONEINFO = "/usr/share/zoneinfo"
+# A zone row's copy of its zone file, in the case folder.
+LOCALTIME = "localtime"
 
 BANNER = "Welcome to the Wendle Show...\n"
 FOLDER = object()  # a document that is a folder
@@ -187,6 +196,22 @@ def workday_window_row(monday, clock, **row):
                 clock_weekday=weekday,
                 stdout=BANNER + "null\nDay 1\nDay 2\nDay 3\nDay 4\nDay 5\n"
                 " Day of week: %d\nStart: 8-0:-1\nStop: 17-0:-1\n" % weekday, **row)
+
+
+def zone_file(name):
+    return os.path.join(ZONEINFO, name)
+
+
+# Must run from 08:00 to 08:59 every day, in whatever zone the service is.
+EIGHT_OCLOCK = {"output": OUTPUT, "triggers": [], "timelimits": [
+    {"from": "08:00", "to": "08:59", "mustrun": "true"}]}
+
+
+def zone_change_row(start, weekday, polls, actions):
+    """EIGHT_OCLOCK from `start` UTC, in UTC read from /etc/localtime."""
+    return dict(document=doc(EIGHT_OCLOCK), zone="Etc/UTC", start=start, polls=polls,
+                actions=actions,
+                stdout=BANNER + "null\n Day of week: %d\nStart: 8-0:-1\nStop: 8-59:-1\n" % weekday)
 
 
 HUGE_OUTPUT = {"label": "x" * (1 << 20), "deviceid": "a1"}
@@ -357,6 +382,19 @@ CASES.update({
                                      polls=[RELEASED]),
     "clock_2106": workday_window_row(datetime.date(2106, 2, 8), "12:00:00", speed=1,
                                      polls=[RELEASED]),
+    # The zone becomes UTC+9 under the running service: 08:10 UTC is 17:10
+    # in Tokyo, and the window closes from the next poll on; 23:10 UTC on
+    # Sunday is 08:10 on Monday there, and it opens. Tokyo's file bound over
+    # /etc/localtime, or written into the file the service reads.
+    "zone_change_closes_window": zone_change_row("2026-12-07 08:10:00", 1,
+                                                 [RELEASED, RELEASED, INHIBITED, INHIBITED],
+                                                 {2: ("zone", "Asia/Tokyo")}),
+    "zone_change_opens_window": zone_change_row("2026-12-06 23:10:00", 0,
+                                                [INHIBITED, RELEASED, RELEASED],
+                                                {1: ("zone", "Asia/Tokyo")}),
+    "zone_rewritten_in_place": zone_change_row("2026-12-07 08:10:00", 1,
+                                               [RELEASED, INHIBITED, INHIBITED],
+                                               {1: ("zone_rewritten", "Asia/Tokyo")}),
     # The alarm goes on after the first poll: the next poll releases.
     "input_flip": dict(document=doc(ALARM_RULE), sets=[2, 1], actions={1: with_status(1)},
                        writes=alarm_rule_writes),
@@ -582,6 +620,20 @@ class Case:
             self.objsims = []
             if self.pid("objsim"):
                 os.kill(self.pid("objsim"), signal.SIGKILL)
+        elif isinstance(action, tuple) and action[0] == "zone":
+            subprocess.run(["nsenter", "--target", str(self.pid("service")), "--mount", "mount",
+                            "--bind", zone_file(action[1]), "/etc/localtime"], check=True)
+        elif isinstance(action, tuple) and action[0] == "zone_rewritten":
+            # The same inode, new contents. glibc tells a changed file by its
+            # inode, device and modification second; a case acts within the
+            # second the service read the file in, so the rewrite is dated a
+            # minute later, as an update days after start would be.
+            copy = self.path(LOCALTIME)
+            read_at = os.stat(copy).st_mtime
+            with open(zone_file(action[1]), "rb") as source, open(copy, "r+b") as target:
+                target.write(source.read())
+                target.truncate()
+            os.utime(copy, (read_at + 60, read_at + 60))
         elif action == "open_ports":
             with open(PORT_RANGE) as f:
                 default = f.read().strip()
@@ -616,6 +668,11 @@ class Case:
             self.write("faketime.supp", FAKETIME_SUPPRESSION)
         self.write("state.json", json.dumps(row.get("state", STATE)))
         etc = "/etc/ovt/tarwendle/"
+        zone = "TZ=UTC "
+        if "zone" in row:
+            shutil.copyfile(zone_file(row["zone"]), self.path(LOCALTIME))
+            # Bound, never written: the namespace's /etc may be the host's.
+            zone = "unset TZ\nmount --bind %s%s /etc/localtime\n" % (etc, LOCALTIME)
         service = os.path.join(self.service_bin, "tarwendle")
         objsim = os.path.join(self.bindir, "objsim")
         start = row.get("start", "2026-12-07 12:00:00")
@@ -631,12 +688,13 @@ class Case:
             '  done\n'
             'fi\n'
             '{ports}'
-            'TZ=UTC LD_PRELOAD={lib} FAKETIME="@{start} x{speed}" {prefix} "$2" '
+            '{zone}LD_PRELOAD={lib} FAKETIME="@{start} x{speed}" {prefix} "$2" '
             '>{etc}stdout {stderr} &\n'
             'echo $! >{etc}service.pid\n'
             'wait $!\n'
             'echo $? >{etc}exit\n'
-        ).format(etc=etc, lib=self.faketime_lib, start=start, speed=speed, prefix=prefix,
+        ).format(etc=etc, zone=zone, lib=self.faketime_lib, start=start, speed=speed,
+                 prefix=prefix,
                  ports="echo '%s' >%s\n" % (row["port_range"], PORT_RANGE)
                  if "port_range" in row else "",
                  stderr="2>{etc}stderr".format(etc=etc))
