@@ -625,8 +625,8 @@ class Case:
                             "--bind", zone_file(action[1]), "/etc/localtime"], check=True)
         elif isinstance(action, tuple) and action[0] == "zone_rewritten":
             # The same inode, new contents. glibc tells a changed file by its
-            # inode, device and modification second; a case acts within the
-            # second the service read the file in, so the rewrite is dated a
+            # inode, device and modification second, and a case may act within
+            # the second the service read the file in: the rewrite is dated a
             # minute later, as an update days after start would be.
             copy = self.path(LOCALTIME)
             read_at = os.stat(copy).st_mtime
