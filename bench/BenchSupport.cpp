@@ -1,11 +1,11 @@
 #include "BenchSupport.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 #include <log4cpp/Category.hh>
 #include <log4cpp/FileAppender.hh>
 #include <log4cpp/PatternLayout.hh>
 #include <log4cpp/Priority.hh>
-#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
@@ -29,6 +29,10 @@ std::string device(int index) {
 }
 
 }  // namespace
+
+std::string scratchFile(const char* name) {
+    return "/tmp/tarwendle-bench-" + std::to_string(getpid()) + "-" + name;
+}
 
 nlohmann::json section(int triggers) {
     nlohmann::json rules = nlohmann::json::array();
@@ -84,8 +88,8 @@ cObjectList* AnsweringClient::get(cObjectList* request) {
             std::unique_ptr<cObject> copy(request->at(i)->clone());
             switch (copy->getType()) {
                 case cObject::TYPE_DIGITAL_INPUT:
-                    static_cast<cObjectDInput*>(copy.get())->setPortStatus(
-                        cObject::STATUS_ALARM_CLEAR);
+                    static_cast<cObjectDInput*>(copy.get())
+                        ->setPortStatus(cObject::STATUS_ALARM_CLEAR);
                     break;
                 case cObject::TYPE_ANALOG_INPUT:
                     static_cast<cObjectAInput*>(copy.get())->setCalculatedValue(21.5F);
@@ -120,8 +124,7 @@ void configureLogging(Logging level, const std::string& file) {
     auto appender = std::make_unique<log4cpp::FileAppender>("file", file, false);
     appender->setLayout(layout.release());
     root.addAppender(appender.release());
-    root.setPriority(level == Logging::DEBUG ? log4cpp::Priority::DEBUG
-                                             : log4cpp::Priority::INFO);
+    root.setPriority(level == Logging::DEBUG ? log4cpp::Priority::DEBUG : log4cpp::Priority::INFO);
 }
 
 SilencedStdout::SilencedStdout() {

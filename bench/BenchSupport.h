@@ -10,6 +10,9 @@
 
 namespace bench {
 
+// A file of this run's own under /tmp, named `name`.
+std::string scratchFile(const char* name);
+
 /*
  * An IO-data section with `triggers` rules, digital and analog taking turns,
  * each on a port of its own, plus the example's two time windows (both

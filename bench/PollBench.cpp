@@ -12,7 +12,6 @@
 #include <streambuf>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "BenchSupport.h"
 #include "ObjectSimulator.h"
@@ -21,14 +20,10 @@
 
 namespace {
 
-std::string scratchFile(const char* name) {
-    return "/tmp/tarwendle-bench-" + std::to_string(getpid()) + "-" + name;
-}
-
 // Debug lines go to a real file, as on a controller; it is emptied before
 // each run so that a long run does not fill the disk.
 const std::string& logFile() {
-    static const std::string path = scratchFile("poll.log");
+    static const std::string path = bench::scratchFile("poll.log");
     return path;
 }
 
@@ -54,9 +49,9 @@ void pollInProcess(benchmark::State& state, bench::Logging level) {
         state.SkipWithError("a poll did not write the output");
     }
     state.counters["triggers"] = triggers;
-    state.counters["per_trigger"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * triggers,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_trigger"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * triggers,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     bench::configureLogging(bench::Logging::INFO, logFile());
     std::remove(logFile().c_str());
 }
@@ -67,8 +62,20 @@ void BM_PollInfo(benchmark::State& state) {
 void BM_PollDebug(benchmark::State& state) {
     pollInProcess(state, bench::Logging::DEBUG);
 }
-BENCHMARK(BM_PollInfo)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PollDebug)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PollInfo)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PollDebug)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
 
 // The simulator's one request line per poll goes nowhere.
 class NullBuffer : public std::streambuf {
@@ -80,7 +87,7 @@ protected:
 // objsim on a thread of its own, on a free loopback port.
 class LocalSimulator {
 public:
-    explicit LocalSimulator(int triggers) : stateFile(scratchFile("objsim-state.json")) {
+    explicit LocalSimulator(int triggers) : stateFile(bench::scratchFile("objsim-state.json")) {
         std::ofstream(stateFile) << bench::simulatorState(triggers).dump();
         ObjectSimulator::Options options;
         options.port = 0;

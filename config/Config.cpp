@@ -4,7 +4,8 @@
 
 #include <fstream>
 #include <memory>
-#include <stdexcept>
+
+#include "DocumentBuilder.h"
 
 Config* Config::_Config = nullptr;
 
@@ -18,18 +19,12 @@ bool isDirectory(const std::string& path) {
 }  // namespace
 
 nlohmann::json Config::parseDocument(std::istream& in) {
-    // The depth is that of the containers already open around the one
-    // starting, so the outermost starts at 0.
-    const nlohmann::json::parser_callback_t limitNesting =
-        [](int depth, nlohmann::json::parse_event_t event, nlohmann::json& /*parsed*/) {
-            if (depth >= MAX_NESTING && (event == nlohmann::json::parse_event_t::object_start ||
-                                         event == nlohmann::json::parse_event_t::array_start)) {
-                throw std::out_of_range("configuration nested deeper than " +
-                                        std::to_string(MAX_NESTING) + " levels");
-            }
-            return true;
-        };
-    return nlohmann::json::parse(in, limitNesting, true, false);
+    DocumentBuilder builder(MAX_NESTING);
+    const bool strict = true;  // nothing but white space after the value
+    const bool ignoreComments = false;
+    nlohmann::json::sax_parse(in, &builder, nlohmann::json::input_format_t::json, strict,
+                              ignoreComments);
+    return builder.take();
 }
 
 Config::Config(std::string path) : cWlog2("Config"), ovtSection(nullptr), ioData(nullptr) {

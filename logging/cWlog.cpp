@@ -8,18 +8,23 @@
 #include <log4cpp/Priority.hh>
 #include <log4cpp/PropertyConfigurator.hh>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "cFileAppenderState.h"
+
 namespace {
 
 const char* const CONSOLE_PATTERN = "%d{%Y-%m-%d %H:%M:%S} %p %c: %m%n";
+const char* const NULL_DEVICE = "/dev/null";
 
 std::unique_ptr<log4cpp::Appender> consoleAppender(const std::string& name) {
     auto layout = std::make_unique<log4cpp::PatternLayout>();
@@ -29,16 +34,20 @@ std::unique_ptr<log4cpp::Appender> consoleAppender(const std::string& name) {
     return appender;
 }
 
-// The file an appender of the configuration writes, as the file names it.
-std::string fileOf(const char* path, const std::string& appender) {
-    const std::string key = "log4cpp.appender." + appender + ".fileName=";
-    std::ifstream conf(path);
-    for (std::string line; std::getline(conf, line);) {
-        if (line.compare(0, key.size(), key) == 0) {
-            return line.substr(key.size());
+// Where descriptors 0 to 2 are missing, a file that is opened takes the
+// lowest free one, and what is written to standard input, output or error
+// lands in it: a log file would get the start-up error line, without layout.
+void occupyStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) {
+            continue;
+        }
+        // The lower ones are open: this open takes `fd` itself. Kept for the
+        // life of the process.
+        if (::open(NULL_DEVICE, O_RDWR) == -1) {
+            return;
         }
     }
-    return "?";
 }
 
 /*
@@ -46,9 +55,9 @@ std::string fileOf(const char* path, const std::string& appender) {
  * that fails, drop every event without a word. Each such appender is named
  * on standard error, and every category it serves gets a console appender
  * beside it, so that what it would have lost goes to standard error. The
- * appenders that work are kept as they are.
+ * appenders that work keep their descriptors untouched.
  */
-void reportUnwritableFiles(const char* path) {
+void reportUnwritableFiles() {
     std::unique_ptr<std::vector<log4cpp::Category*>> categories(
         log4cpp::Category::getCurrentCategories());
     std::set<log4cpp::Appender*> checked;
@@ -60,11 +69,12 @@ void reportUnwritableFiles(const char* path) {
             if (file == nullptr) {
                 continue;
             }
-            // Opening again tells whether it can open at all.
-            if (checked.insert(appender).second && !file->reopen()) {
+            // One more try at a file that did not open tells why it cannot.
+            if (checked.insert(appender).second && cFileAppenderState::descriptor(*file) < 0 &&
+                !file->reopen()) {
                 const int error = errno;
                 failing.insert(appender);
-                std::cerr << "cWlog: cannot write log file '" << fileOf(path, appender->getName())
+                std::cerr << "cWlog: cannot write log file '" << cFileAppenderState::fileName(*file)
                           << "' of appender '" << appender->getName() << "' ("
                           << std::strerror(error) << "); its events go to standard error"
                           << std::endl;
@@ -95,6 +105,7 @@ void resetAllCategories() {
 }  // namespace
 
 bool cWlog::init(const char* path) {
+    occupyStandardDescriptors();
     if (path == nullptr) {
         std::cerr << "cWlog: no log configuration file given; logging to standard error at INFO"
                   << std::endl;
@@ -103,7 +114,7 @@ bool cWlog::init(const char* path) {
     }
     try {
         log4cpp::PropertyConfigurator::configure(path);
-        reportUnwritableFiles(path);
+        reportUnwritableFiles();
         return true;
     } catch (const std::exception& failure) {
         std::cerr << "cWlog: cannot use log configuration '" << path << "' (" << failure.what()

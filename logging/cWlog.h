@@ -14,6 +14,8 @@ public:
      * A log file the configuration names but that cannot be opened is named
      * on standard error too, and its events go there instead; the
      * appenders that work stay. Returns whether the file was used.
+     * Standard input, output or error closed at the call is first opened
+     * on /dev/null, so that no log file ever takes its descriptor.
      */
     static bool init(const char* path);
 

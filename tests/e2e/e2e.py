@@ -30,6 +30,8 @@ What a row may hold, besides the files (document, state) and the clock
   log_conf  the log configuration's text; False: none (the service logs to
             standard error)
   stderr_closed  standard error a pipe nobody reads
+  stderr_shut  no standard error at all: descriptor 2 closed at start (2>&-),
+            and the real clock (libfaketime would take descriptor 2)
   zone      the zone (a name under /usr/share/zoneinfo) the service starts
             in: TZ unset, a copy of that zone's file bound over
             /etc/localtime in the case's namespace; otherwise TZ=UTC
@@ -434,6 +436,10 @@ CASES.update({
     # it fail, and the service polls on.
     "stderr_reader_gone": dict(document=doc(ALARM_RULE), log_conf=False, stderr_closed=True,
                                sets=[INHIBITED, INHIBITED]),
+    # Descriptor 2 closed at start: the log file must not take it, or the
+    # start-up error line would land in the log, without its layout.
+    "stderr_shut_startup_failure": dict(document='{"cfg": {}', stderr_shut=True, exit=1,
+                                        stdout=BANNER, log=config_lines(None)[:1]),
     # The largest answer within the frame bound, almost all of it objects of
     # an unknown type, each logged and skipped: the service's memory peaks
     # a few MiB above a normal run's.
@@ -688,18 +694,22 @@ class Case:
             '  done\n'
             'fi\n'
             '{ports}'
-            '{zone}LD_PRELOAD={lib} FAKETIME="@{start} x{speed}" {prefix} "$2" '
+            '{zone}{preload}FAKETIME="@{start} x{speed}" {prefix} "$2" '
             '>{etc}stdout {stderr} &\n'
             'echo $! >{etc}service.pid\n'
             'wait $!\n'
             'echo $? >{etc}exit\n'
-        ).format(etc=etc, zone=zone, lib=self.faketime_lib, start=start, speed=speed,
-                 prefix=prefix,
+        ).format(etc=etc, zone=zone, start=start, speed=speed, prefix=prefix,
+                 # libfaketime keeps a descriptor of its own, which would fill
+                 # a closed standard error before the service starts.
+                 preload="" if row.get("stderr_shut") else "LD_PRELOAD=%s " % self.faketime_lib,
                  ports="echo '%s' >%s\n" % (row["port_range"], PORT_RANGE)
                  if "port_range" in row else "",
                  stderr="2>{etc}stderr".format(etc=etc))
         objsim_at_start = "yes" if row.get("objsim", True) else "no"
         keep = ()
+        if row.get("stderr_shut"):
+            script = script.replace("2>%sstderr" % etc, "2>&-")
         if row.get("stderr_closed"):
             # A pipe whose reading end is closed before the service starts.
             reading, writing = os.pipe()

@@ -1,14 +1,19 @@
 // Logging set-up from a properties file, and its fallback to standard error.
 #include <gtest/gtest.h>
 #include <log4cpp/Category.hh>
+#include <log4cpp/FileAppender.hh>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "cFileAppenderState.h"
 #include "cWlog.h"
 #include "cWlog2.h"
 
@@ -19,6 +24,12 @@ std::string writeFile(const std::string& name, const std::string& text) {
     std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-" + name;
     std::ofstream(path) << text;
     return path;
+}
+
+std::string linkTarget(const std::string& link) {
+    char target[PATH_MAX] = {};
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target - 1);
+    return length < 0 ? "" : std::string(target, static_cast<std::size_t>(length));
 }
 
 std::string readFile(const std::string& path) {
@@ -87,6 +98,77 @@ TEST(LogInit, UnwritableLogFileIsNamedAndItsEventsGoToStandardError) {
     EXPECT_NE(err.find(" INFO WendleEngine: to the console\n"), std::string::npos) << err;
     EXPECT_EQ(err.find("to its file"), std::string::npos) << err;
     EXPECT_EQ(readFile(good), "INFO Config to its file\n");
+}
+
+// The file is named as log4cpp read it: either key prefix, blanks around
+// '=' and after the value.
+TEST(LogInit, UnwritableLogFileIsNamedAsLog4cppReadsIt) {
+    const std::string bad = ::testing::TempDir() + "no-such-dir/x.log";
+    const std::string appender =
+        "log4cpp.appender.lost.layout=org.apache.log4j.BasicLayout\n"
+        "log4cpp.appender.lost=org.apache.log4j.FileAppender\n"
+        "log4cpp.rootCategory=INFO, lost\n";
+    const std::vector<std::string> fileNameLines = {
+        "log4cpp.appender.lost.fileName=" + bad,
+        "log4j.appender.lost.fileName = " + bad,
+        "  log4cpp.appender.lost.fileName\t=\t" + bad + "  ",
+        "log4j.appender.lost.fileName=" + bad + " # the controller's log",
+    };
+    for (const std::string& line : fileNameLines) {
+        const std::string conf = writeFile("named.conf", line + "\n" + appender);
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(cWlog::init(conf.c_str())) << line;
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("cWlog: cannot write log file '" + bad + "' of appender 'lost' ("),
+                  std::string::npos)
+            << line << "\n"
+            << err;
+    }
+}
+
+// With standard input, output or error closed at start, a log file would
+// take their descriptor and get what is written to them.
+TEST(LogInit, ClosedStandardDescriptorsAreTakenByNullNotByTheLogFile) {
+    const std::string logPath = ::testing::TempDir() + std::to_string(getpid()) + "-fd.log";
+    std::remove(logPath.c_str());
+    const std::string conf =
+        writeFile("fd.conf",
+                  "log4cpp.rootCategory=INFO, file\n"
+                  "log4cpp.appender.file=org.apache.log4j.FileAppender\n"
+                  "log4cpp.appender.file.fileName=" +
+                      logPath +
+                      "\n"
+                      "log4cpp.appender.file.layout=org.apache.log4j.PatternLayout\n"
+                      "log4cpp.appender.file.layout.ConversionPattern=%p %m%n\n");
+    const int standard[] = {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+    int saved[3];
+    std::fflush(nullptr);
+    for (int i = 0; i < 3; ++i) {
+        saved[i] = ::fcntl(standard[i], F_DUPFD_CLOEXEC, 10);
+        ::close(standard[i]);
+    }
+    const bool used = cWlog::init(conf.c_str());
+    std::vector<std::string> targets;
+    for (int fd : standard) {
+        targets.push_back(linkTarget("/proc/self/fd/" + std::to_string(fd)));
+    }
+    int logFd = -1;
+    for (log4cpp::Appender* appender : log4cpp::Category::getRoot().getAllAppenders()) {
+        if (auto* file = dynamic_cast<log4cpp::FileAppender*>(appender)) {
+            logFd = cFileAppenderState::descriptor(*file);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        ::dup2(saved[i], standard[i]);
+        ::close(saved[i]);
+    }
+
+    EXPECT_TRUE(used);
+    EXPECT_EQ(targets, std::vector<std::string>(3, "/dev/null"));
+    EXPECT_GT(logFd, STDERR_FILENO);
+    EXPECT_EQ(linkTarget("/proc/self/fd/" + std::to_string(logFd)), logPath);
+    cWlog2("Config").log << "to its file" << std::endl;
+    EXPECT_EQ(readFile(logPath), "INFO to its file\n");
 }
 
 TEST(LogInit, UnusableFileFallsBackToStandardErrorAtInfo) {
