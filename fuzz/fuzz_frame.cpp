@@ -1,5 +1,6 @@
-// Whatever bytes the object service sends: the frame decoder and the
-// payload decoder must neither crash nor throw nor leak.
+// Whatever bytes the object service sends, or a client sends the
+// simulator: the frame decoder and the payload decoder must neither crash
+// nor throw nor leak.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,5 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();  // a reader would skip past the end of its buffer
     }
     frame.decodePayload(bytes, size, &reason);
+    cObjectFrame request(cObjectFrame::eKind::REQUEST);
+    request.decodePayload(bytes, size, &reason);
     return 0;
 }

@@ -11,12 +11,22 @@ cObject::cObject(int type) : type(type) {}
 
 cObject::~cObject() = default;
 
+// The whole wire form is the name, which the class's own encodeName
+// writes, and the fields each class below adds.
 void cObject::encode(nlohmann::json& out) const {
+    encodeName(out);
+}
+
+void cObject::decode(const nlohmann::json& in) {
+    decodeName(in);
+}
+
+void cObject::encodeName(nlohmann::json& out) const {
     out["type"] = type;
 }
 
 // The type code is read by whoever chose the class to decode into.
-void cObject::decode(const nlohmann::json& /*in*/) {}
+void cObject::decodeName(const nlohmann::json& /*in*/) {}
 
 cObject* cObject::clone() const {
     return new cObject(*this);
@@ -48,10 +58,10 @@ unsigned int cObject::readUnsigned(const nlohmann::json& in, const char* key) {
     return static_cast<unsigned int>(number);
 }
 
-int cObject::readCode(const nlohmann::json& in, const char* key, int highest) {
+int cObject::readCode(const nlohmann::json& in, const char* key) {
     std::int64_t code = 0;
-    if (!integerWithin(in.at(key), 0, highest, code)) {
-        throw std::out_of_range(std::string("member '") + key + "' is not a known code");
+    if (!integerWithin(in.at(key), INT_MIN, INT_MAX, code)) {
+        throw std::out_of_range(std::string("member '") + key + "' is not an integer code");
     }
     return static_cast<int>(code);
 }

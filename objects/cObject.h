@@ -36,11 +36,16 @@ public:
 
     // Wire form: writes this object's fields into a JSON object, and reads
     // them back. decode raises the JSON library's errors on a missing member
-    // or a label that is no text, std::out_of_range on a number that is no
-    // integer in range or an unknown code; the object may then be partly
-    // overwritten.
+    // or a label that is no text, std::out_of_range on a number that cannot
+    // be held (no integer, or out of its field's range); the object may then
+    // be partly overwritten.
     virtual void encode(nlohmann::json& out) const;
     virtual void decode(const nlohmann::json& in);
+
+    // The part of the wire form that names the object: what a read request
+    // carries of it, never a reading.
+    virtual void encodeName(nlohmann::json& out) const;
+    virtual void decodeName(const nlohmann::json& in);
 
     // A heap copy of the same dynamic type; the caller owns it.
     virtual cObject* clone() const;
@@ -49,10 +54,11 @@ protected:
     cObject(const cObject&) = default;
     cObject& operator=(const cObject&) = default;
 
-    // Readers for decode: an integer member within 0..UINT_MAX, and a state
-    // code within 0..highest.
+    // Readers for decode: an integer member within 0..UINT_MAX, and a code
+    // that an int holds. Which codes mean something is for the rules to say,
+    // so an unnamed one is passed on, not refused.
     static unsigned int readUnsigned(const nlohmann::json& in, const char* key);
-    static int readCode(const nlohmann::json& in, const char* key, int highest);
+    static int readCode(const nlohmann::json& in, const char* key);
 
 private:
     int type;

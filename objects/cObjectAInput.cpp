@@ -1,5 +1,7 @@
 #include "cObjectAInput.h"
 
+#include <cfloat>
+#include <limits>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
@@ -20,7 +22,18 @@ void cObjectAInput::decode(const nlohmann::json& in) {
         // get<float> would take a boolean as 0 or 1.
         throw std::out_of_range("member 'value' is not a number");
     }
-    calculatedValue = value.get<float>();
+    calculatedValue = toSinglePrecision(value.get<double>());
+}
+
+float cObjectAInput::toSinglePrecision(double reading) {
+    // Casting a double beyond the float range is undefined behaviour.
+    if (reading > FLT_MAX) {
+        return std::numeric_limits<float>::infinity();
+    }
+    if (reading < -FLT_MAX) {
+        return -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(reading);
 }
 
 cObject* cObjectAInput::clone() const {

@@ -14,6 +14,10 @@ public:
     void setCalculatedValue(float value) { calculatedValue = value; }
     float getCalculatedValue() const { return calculatedValue; }
 
+    // A reading in single precision: beyond the float range it is the
+    // infinity of its sign, which the rules compare like any value.
+    static float toSinglePrecision(double reading);
+
     void encode(nlohmann::json& out) const override;
     void decode(const nlohmann::json& in) override;
     cObject* clone() const override;

@@ -44,7 +44,7 @@ bool cObjectClient::connect() {
 }
 
 bool cObjectClient::fitsInAFrame(const cObjectList& list, std::string& why) {
-    cObjectFrame probe;
+    cObjectFrame probe(cObjectFrame::eKind::REQUEST);
     probe.getList().setMsgType(cObjectFrame::MSG_READ);
     for (int i = 0; i < list.numObjects(); ++i) {
         probe.getList().add(list.at(i));

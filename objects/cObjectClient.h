@@ -53,7 +53,8 @@ public:
 
     // Whether a read request for the list can be sent at all, whatever
     // number it carries; if not, why. A request over the frame bound never
-    // reaches the service.
+    // reaches the service. Exact: a read request carries the ports' names,
+    // which do not change, and its number, measured at its widest.
     static bool fitsInAFrame(const cObjectList& request, std::string& why);
 
 private:
@@ -71,7 +72,7 @@ private:
     int timeoutMs = DEFAULT_TIMEOUT_MS;
     std::uint32_t lastRequestId = 0;
     cObjectSocket socket;
-    cObjectFrame request;
+    cObjectFrame request{cObjectFrame::eKind::REQUEST};
     cObjectFrame reply;  // of the last get; a set leaves it alone
     cObjectFrame ack;
     std::string buffer;  // reused for every frame sent and received

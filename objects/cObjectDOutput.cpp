@@ -14,8 +14,8 @@ void cObjectDOutput::encode(nlohmann::json& out) const {
 
 void cObjectDOutput::decode(const nlohmann::json& in) {
     cObjectPort::decode(in);
-    outputState = static_cast<eObjectIOState>(readCode(in, "output", IOSTATE_LOW));
-    defaultState = static_cast<eObjectIOState>(readCode(in, "default", IOSTATE_LOW));
+    outputState = static_cast<eObjectIOState>(readCode(in, "output"));
+    defaultState = static_cast<eObjectIOState>(readCode(in, "default"));
 }
 
 cObject* cObjectDOutput::clone() const {

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 #include <nlohmann/json.hpp>
@@ -29,7 +30,7 @@ void setReason(std::string* reason, std::string text) {
 
 }  // namespace
 
-cObjectFrame::cObjectFrame() = default;
+cObjectFrame::cObjectFrame(eKind kind) : kind(kind) {}
 
 cObjectFrame::~cObjectFrame() = default;
 
@@ -46,9 +47,14 @@ bool cObjectFrame::encode(std::string& bytes, std::string* reason) const {
     document[KEY_VERSION] = PROTOCOL_VERSION;
     document[KEY_MSGTYPE] = list.getMsgType();
     nlohmann::json& objects = document[KEY_OBJECTS] = nlohmann::json::array();
+    const bool namesOnly = kind == eKind::REQUEST && list.getMsgType() == MSG_READ;
     for (int i = 0; i < list.numObjects(); ++i) {
         nlohmann::json entry = nlohmann::json::object();
-        list.at(i)->encode(entry);
+        if (namesOnly) {
+            list.at(i)->encodeName(entry);
+        } else {
+            list.at(i)->encode(entry);
+        }
         objects.push_back(std::move(entry));
     }
     if (list.getMsgType() == MSG_WRITE) {
@@ -115,8 +121,26 @@ cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t 
         setReason(reason, std::move(why));
         return eResult::MALFORMED;
     };
+    // Whether an entry may be a name alone depends on the message type,
+    // which the document may give after its objects: a request's entries are
+    // taken whole when they are, by their names when not, and the message
+    // type then decides whether names were enough.
+    std::string notWhole;  // why the first entry taken by its name was not whole
+    const auto decodeEntry = [this, &notWhole](const nlohmann::json& in) {
+        if (kind == eKind::ANSWER) {
+            return decodeObject(in);
+        }
+        try {
+            return decodeObject(in);
+        } catch (const std::exception& e) {
+            if (notWhole.empty()) {
+                notWhole = e.what();
+            }
+            return decodeName(in);
+        }
+    };
     try {
-        cObjectFrameParser parser(list);
+        cObjectFrameParser parser(list, decodeEntry);
         parser.parse(data, size);
         const nlohmann::json& document = parser.getHead();
         const auto version = document.find(KEY_VERSION);
@@ -140,6 +164,9 @@ cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t 
             requestId = static_cast<std::uint32_t>(id->get<std::uint64_t>());
         }
         list.setMsgType(static_cast<unsigned char>(msgType->get<int>()));
+        if (!notWhole.empty() && list.getMsgType() != MSG_READ) {
+            return refuse("undecodable document: " + notWhole);
+        }
         const auto ack = document.find(KEY_APPLIED);
         if (ack != document.end()) {
             applied = ack->get<bool>();
@@ -157,6 +184,18 @@ cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t 
 }
 
 std::unique_ptr<cObject> cObjectFrame::decodeObject(const nlohmann::json& in) {
+    std::unique_ptr<cObject> object = objectOfType(in);
+    object->decode(in);
+    return object;
+}
+
+std::unique_ptr<cObject> cObjectFrame::decodeName(const nlohmann::json& in) {
+    std::unique_ptr<cObject> object = objectOfType(in);
+    object->decodeName(in);
+    return object;
+}
+
+std::unique_ptr<cObject> cObjectFrame::objectOfType(const nlohmann::json& in) {
     if (!in.is_object()) {
         throw std::out_of_range("object entry is not a JSON object");
     }
@@ -168,22 +207,15 @@ std::unique_ptr<cObject> cObjectFrame::decodeObject(const nlohmann::json& in) {
     if (!inRange) {
         throw std::out_of_range("object type code is not an integer");
     }
-    std::unique_ptr<cObject> object;
     switch (const int type = code.get<int>()) {
         case cObject::TYPE_DIGITAL_INPUT:
-            object = std::make_unique<cObjectDInput>();
-            break;
+            return std::make_unique<cObjectDInput>();
         case cObject::TYPE_DIGITAL_OUTPUT:
-            object = std::make_unique<cObjectDOutput>();
-            break;
+            return std::make_unique<cObjectDOutput>();
         case cObject::TYPE_ANALOG_INPUT:
-            object = std::make_unique<cObjectAInput>();
-            break;
+            return std::make_unique<cObjectAInput>();
         default:
             // Kept with its code so that the reader can report and skip it.
-            object = std::make_unique<cObject>(type);
-            break;
+            return std::make_unique<cObject>(type);
     }
-    object->decode(in);
-    return object;
 }

@@ -20,6 +20,12 @@
  * on an error reply, and "id" is the number of the request, which its
  * answer repeats. The list carries the message type and the objects;
  * objects lent to it are encoded, objects decoded into it are owned by it.
+ *
+ * A read request names the ports it asks for (type, label, serial) and
+ * carries no readings: a reading it held could only be stale, and one the
+ * protocol cannot carry (an infinite value) would spoil the request. Every
+ * other message carries its objects whole. So a frame knows which side of
+ * the exchange it is on.
  */
 class cObjectFrame {
 public:
@@ -39,7 +45,12 @@ public:
         MALFORMED,   // the document does not decode; the frame's bytes are known
     };
 
-    cObjectFrame();
+    enum class eKind {
+        ANSWER,   // the service's side: objects whole
+        REQUEST,  // the client's side: a read names its ports, a write is whole
+    };
+
+    explicit cObjectFrame(eKind kind = eKind::ANSWER);
     ~cObjectFrame();
 
     cObjectFrame(const cObjectFrame&) = delete;
@@ -74,13 +85,20 @@ public:
                    std::string* reason = nullptr);
 
     // Decodes a payload (the document without header) into this message.
+    // A request frame takes an object by its name alone in a read request,
+    // and refuses such an object in any other message.
     eResult decodePayload(const char* data, std::size_t size, std::string* reason = nullptr);
 
     // Builds the object a wire form describes: the class its type code names,
     // or a bare cObject keeping an unknown code. Raises what decode raises.
     static std::unique_ptr<cObject> decodeObject(const nlohmann::json& in);
+    // The same from the part of the wire form that names the object.
+    static std::unique_ptr<cObject> decodeName(const nlohmann::json& in);
 
 private:
+    static std::unique_ptr<cObject> objectOfType(const nlohmann::json& in);
+
+    eKind kind;
     cObjectList list;
     bool applied = false;
     std::string error;

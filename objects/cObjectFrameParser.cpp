@@ -6,8 +6,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "cObjectFrame.h"
-
 namespace {
 
 // The members the layout reads, of the document and of an object entry.
@@ -24,7 +22,8 @@ bool isOneOf(const std::string& name, const char* const (&names)[N]) {
 
 }  // namespace
 
-cObjectFrameParser::cObjectFrameParser(cObjectList& objects) : list(objects) {}
+cObjectFrameParser::cObjectFrameParser(cObjectList& objects, EntryDecoder decodeEntry)
+    : list(objects), decodeEntry(std::move(decodeEntry)) {}
 
 void cObjectFrameParser::parse(const char* data, std::size_t size) {
     if (!nlohmann::json::sax_parse(data, data + size, this)) {
@@ -103,7 +102,7 @@ void cObjectFrameParser::close() {
     const eScope scope = scopes.back();
     scopes.pop_back();
     if (scope == eScope::ENTRY) {
-        list.adopt(cObjectFrame::decodeObject(entry));
+        list.adopt(decodeEntry(entry));
         entry = nullptr;
     }
 }

@@ -2,6 +2,8 @@
 #define TARWENDLE_OBJECTS_COBJECTFRAMEPARSER_H
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,9 +31,12 @@ public:
     // the document's unknown members, for later versions of the layout.
     static constexpr std::size_t MAX_DEPTH = 4;
 
-    explicit cObjectFrameParser(cObjectList& objects);
+    // Turns one entry of "objects" into its object, or throws.
+    using EntryDecoder = std::function<std::unique_ptr<cObject>(const nlohmann::json&)>;
 
-    // Parses the payload. Throws what cObjectFrame::decodeObject throws, and
+    cObjectFrameParser(cObjectList& objects, EntryDecoder decodeEntry);
+
+    // Parses the payload. Throws what the entry decoder throws, and
     // std::out_of_range when the document is not valid JSON, not an object,
     // or nested too deeply.
     void parse(const char* data, std::size_t size);
@@ -66,6 +71,7 @@ private:
     void close();
 
     cObjectList& list;
+    EntryDecoder decodeEntry;
     nlohmann::json head = nlohmann::json::object();
     nlohmann::json entry;
     std::string name;  // the member whose value comes next

@@ -14,20 +14,28 @@ void cObjectPort::setPortLabel(const char* label) {
 
 void cObjectPort::encode(nlohmann::json& out) const {
     cObject::encode(out);
-    out["label"] = portLabel;
-    out["serial"] = deviceSerial;
     out["port"] = portId;
     out["status"] = static_cast<int>(portStatus);
 }
 
 void cObjectPort::decode(const nlohmann::json& in) {
     cObject::decode(in);
+    portId = readUnsigned(in, "port");
+    portStatus = static_cast<eObjectStatus>(readCode(in, "status"));
+}
+
+void cObjectPort::encodeName(nlohmann::json& out) const {
+    cObject::encodeName(out);
+    out["label"] = portLabel;
+    out["serial"] = deviceSerial;
+}
+
+void cObjectPort::decodeName(const nlohmann::json& in) {
+    cObject::decodeName(in);
     portLabel = in.at("label").get<std::string>();
     // Labels are compared as C texts: "DI1\0X" would pass for DI1.
     if (portLabel.find('\0') != std::string::npos) {
         throw std::out_of_range("label holds a NUL character");
     }
     deviceSerial = readUnsigned(in, "serial");
-    portId = readUnsigned(in, "port");
-    portStatus = static_cast<eObjectStatus>(readCode(in, "status", STATUS_ALARM_CLEAR));
 }

@@ -25,6 +25,9 @@ public:
 
     void encode(nlohmann::json& out) const override;
     void decode(const nlohmann::json& in) override;
+    // A port is named by its label and device serial.
+    void encodeName(nlohmann::json& out) const override;
+    void decodeName(const nlohmann::json& in) override;
 
 protected:
     explicit cObjectPort(int type);

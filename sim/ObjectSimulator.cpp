@@ -17,6 +17,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "SimulatedAnalogInput.h"
 #include "cObjectDOutput.h"
 #include "cObjectSocket.h"
 
@@ -48,7 +49,9 @@ std::string describe(const cObject& object) {
     }
     text << port->getPortLabel() << '@' << hexSerial(port->getDeviceSerial()) << '/'
          << port->getPortId() << '=';
-    if (const auto* analog = dynamic_cast<const cObjectAInput*>(&object)) {
+    if (const auto* held = dynamic_cast<const SimulatedAnalogInput*>(&object)) {
+        text << held->getReading();
+    } else if (const auto* analog = dynamic_cast<const cObjectAInput*>(&object)) {
         text << analog->getCalculatedValue();
     } else if (const auto* output = dynamic_cast<const cObjectDOutput*>(&object)) {
         text << output->getOutputState();

@@ -86,7 +86,7 @@ private:
     SimulatorState state;
     FileStamp stateStamp;
     bool stateChecked = false;  // whether stateStamp describes a file seen
-    cObjectFrame request;
+    cObjectFrame request{cObjectFrame::eKind::REQUEST};
     cObjectFrame answer;
     std::string encoded;
 };

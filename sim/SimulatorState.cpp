@@ -1,6 +1,7 @@
 #include "SimulatorState.h"
 
 #include <cctype>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -63,24 +64,40 @@ unsigned int readDeviceId(const Json& entry, const std::string& where) {
     return static_cast<unsigned int>(std::stoul(digits, nullptr, 16));
 }
 
-unsigned int readInteger(const Json& value, const std::string& where, unsigned int highest) {
+unsigned int readPortId(const Json& value, const std::string& where) {
     if (!value.is_number_integer() || value.get<std::int64_t>() < 0 ||
-        (value.is_number_unsigned() && value.get<std::uint64_t>() > highest) ||
-        value.get<std::int64_t>() > static_cast<std::int64_t>(highest)) {
-        fail(where, "must be an integer from 0 to " + std::to_string(highest));
+        (value.is_number_unsigned() && value.get<std::uint64_t>() > UINT32_MAX)) {
+        fail(where, "must be an integer from 0 to " + std::to_string(UINT32_MAX));
     }
-    return static_cast<unsigned int>(value.get<std::int64_t>());
+    return static_cast<unsigned int>(value.get<std::uint64_t>());
 }
 
-unsigned int readOptional(const Json& entry, const std::string& where, const char* key,
-                          unsigned int highest) {
+// A status or state: any code an int holds, so that the simulator can
+// serve codes that no rule names.
+int readCode(const Json& value, const std::string& where) {
+    const bool fits = value.is_number_unsigned()
+                          ? value.get<std::uint64_t>() <= INT_MAX
+                          : value.is_number_integer() && value.get<std::int64_t>() >= INT_MIN &&
+                                value.get<std::int64_t>() <= INT_MAX;
+    if (!fits) {
+        fail(where, "must be an integer from " + std::to_string(INT_MIN) + " to " +
+                        std::to_string(INT_MAX));
+    }
+    return static_cast<int>(value.get<std::int64_t>());
+}
+
+unsigned int readOptionalPortId(const Json& entry, const std::string& where) {
+    const auto found = entry.find("portid");
+    return found == entry.end() ? 0 : readPortId(*found, where + ".portid");
+}
+
+int readOptionalCode(const Json& entry, const std::string& where, const char* key) {
     const auto found = entry.find(key);
-    return found == entry.end() ? 0 : readInteger(*found, where + "." + key, highest);
+    return found == entry.end() ? 0 : readCode(*found, where + "." + key);
 }
 
-unsigned int readRequired(const Json& entry, const std::string& where, const char* key,
-                          unsigned int highest) {
-    return readInteger(member(entry, where, key), where + "." + key, highest);
+int readRequiredCode(const Json& entry, const std::string& where, const char* key) {
+    return readCode(member(entry, where, key), where + "." + key);
 }
 
 const Json& readList(const Json& document, const char* key) {
@@ -143,25 +160,25 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
             const std::string where = place(KEY_DIGITAL_INPUTS, i);
             cObjectDInput input;
             readPort(input, dis[i], where);
-            input.setPortId(readOptional(dis[i], where, "portid", UINT32_MAX));
-            input.setPortStatus(static_cast<cObject::eObjectStatus>(
-                readRequired(dis[i], where, "status", cObject::STATUS_ALARM_CLEAR)));
+            input.setPortId(readOptionalPortId(dis[i], where));
+            input.setPortStatus(
+                static_cast<cObject::eObjectStatus>(readRequiredCode(dis[i], where, "status")));
             next.digitalInputs.push_back(input);
         }
 
         const Json& ais = readList(document, KEY_ANALOG_INPUTS);
         for (std::size_t i = 0; i < ais.size(); ++i) {
             const std::string where = place(KEY_ANALOG_INPUTS, i);
-            cObjectAInput input;
+            SimulatedAnalogInput input;
             readPort(input, ais[i], where);
-            input.setPortId(readOptional(ais[i], where, "portid", UINT32_MAX));
-            input.setPortStatus(static_cast<cObject::eObjectStatus>(
-                readOptional(ais[i], where, "status", cObject::STATUS_ALARM_CLEAR)));
+            input.setPortId(readOptionalPortId(ais[i], where));
+            input.setPortStatus(
+                static_cast<cObject::eObjectStatus>(readOptionalCode(ais[i], where, "status")));
             const Json& value = member(ais[i], where, "value");
             if (!value.is_number()) {
                 fail(where + ".value", "must be a number");
             }
-            input.setCalculatedValue(value.get<float>());
+            input.setReading(value.get<double>());
             next.analogInputs.push_back(input);
         }
 
@@ -170,20 +187,27 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
             const std::string where = place(KEY_DIGITAL_OUTPUTS, i);
             cObjectDOutput output;
             readPort(output, dos[i], where);
-            output.setPortId(readRequired(dos[i], where, "portid", UINT32_MAX));
-            output.setPortStatus(static_cast<cObject::eObjectStatus>(
-                readOptional(dos[i], where, "status", cObject::STATUS_ALARM_CLEAR)));
-            output.setDefaultState(static_cast<cObject::eObjectIOState>(
-                readRequired(dos[i], where, "default", cObject::IOSTATE_LOW)));
-            output.setOutputState(static_cast<cObject::eObjectIOState>(
-                readRequired(dos[i], where, "state", cObject::IOSTATE_LOW)));
+            output.setPortId(readPortId(member(dos[i], where, "portid"), where + ".portid"));
+            output.setPortStatus(
+                static_cast<cObject::eObjectStatus>(readOptionalCode(dos[i], where, "status")));
+            output.setDefaultState(
+                static_cast<cObject::eObjectIOState>(readRequiredCode(dos[i], where, "default")));
+            output.setOutputState(
+                static_cast<cObject::eObjectIOState>(readRequiredCode(dos[i], where, "state")));
             next.digitalOutputs.push_back(output);
         }
 
         const Json& extras = readList(document, KEY_EXTRA_OBJECTS);
         for (std::size_t i = 0; i < extras.size(); ++i) {
             try {
-                next.extraObjects.push_back(cObjectFrame::decodeObject(extras[i]));
+                std::shared_ptr<const cObject> extra = cObjectFrame::decodeObject(extras[i]);
+                if (const auto* analog = dynamic_cast<const cObjectAInput*>(extra.get())) {
+                    // Served as written, even beyond a client's precision.
+                    auto held = std::make_shared<SimulatedAnalogInput>(*analog);
+                    held->setReading(extras[i].at("value").get<double>());
+                    extra = std::move(held);
+                }
+                next.extraObjects.push_back(std::move(extra));
             } catch (const std::exception& e) {
                 fail(place(KEY_EXTRA_OBJECTS, i), e.what());
             }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cObjectAInput.h"
+#include "SimulatedAnalogInput.h"
 #include "cObjectDInput.h"
 #include "cObjectDOutput.h"
 
@@ -56,7 +56,7 @@ public:
 
 private:
     std::vector<cObjectDInput> digitalInputs;
-    std::vector<cObjectAInput> analogInputs;
+    std::vector<SimulatedAnalogInput> analogInputs;
     std::vector<cObjectDOutput> digitalOutputs;
     std::vector<std::shared_ptr<const cObject>> extraObjects;
     eFault fault = eFault::NONE;

@@ -254,7 +254,7 @@ TEST_F(CheckCommandTest, VerdictAndTheLineThatMatters) {
          1,
          false,
          "F: error: cfg: the request for 1 objects cannot be sent to the object service: message "
-         "of 1048707 bytes exceeds 1048576"},
+         "of 1048664 bytes exceeds 1048576"},
         // Warnings: the service starts, and does something else than meant.
         {"windows without triggers",
          R"({"cfg": {"timelimits": [{"days": [], "from": "", "to": "", "mustrun": "true"}]}})",

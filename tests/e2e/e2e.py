@@ -121,6 +121,7 @@ DI1_ALARM = {"type": "digital", "label": "DI1", "deviceid": "a1", "operation": "
 AI1_ABOVE_50 = {"type": "analog", "label": "AI1", "deviceid": "a1", "operation": "gt",
                 "value": "50"}
 ALARM_RULE = {"output": OUTPUT, "triggers": [DI1_ALARM]}
+NOALARM_RULE = {"output": OUTPUT, "triggers": [dict(DI1_ALARM, operation="noalarm")]}
 BOTH_RULES = {"output": OUTPUT, "triggers": [DI1_ALARM, AI1_ABOVE_50]}
 BOTH_RULES_STDOUT = BANNER + "null\nLevel set to '50' \n"
 WORKDAY_WINDOW = {"output": OUTPUT, "triggers": [], "timelimits": [
@@ -221,10 +222,10 @@ HUGE_OUTPUT = {"label": "x" * (1 << 20), "deviceid": "a1"}
 
 def huge_request():
     """The read request of an engine with no trigger and HUGE_OUTPUT, as the
-    client would encode it with its widest request number."""
+    client would encode it with its widest request number: ports named, no
+    readings."""
     return {"id": 0xFFFFFFFF, "msgtype": 1, "version": 1, "objects": [
-        {"default": 0, "label": HUGE_OUTPUT["label"], "output": 0, "port": 0, "serial": 0xa1,
-         "status": 0, "type": 3}]}
+        {"label": HUGE_OUTPUT["label"], "serial": 0xa1, "type": 3}]}
 MUSTRUN = {"days": [1], "from": "08:00", "to": "17:00", "mustrun": "true"}
 
 
@@ -365,7 +366,25 @@ EXTRA_DO2 = {"type": 3, "label": "DO2", "serial": 0xa1, "port": 5, "status": 0, 
 UNASKED = [{"type": 2, "label": "DI7", "serial": 0xa1, "port": 0, "status": 1},
            {"type": 2, "label": "DI1", "serial": 0xb2, "port": 0, "status": 1},
            {"type": 4, "label": "AI9", "serial": 0xa1, "port": 0, "status": 2, "value": 99.0},
+           {"type": 2, "label": "DI8", "serial": 0xa1, "port": 0, "status": 3},
            {"type": 9}]
+AI1_BELOW_10 = {"type": "analog", "label": "AI1", "deviceid": "a1", "operation": "lt",
+                "value": "10"}
+
+
+def reading_row(trigger, first, then, shown):
+    """A reading beyond single precision for one poll, then an ordinary one:
+    the trigger compares infinity like any value, and the next poll takes
+    the next reading."""
+    return dict(document=doc({"output": OUTPUT, "triggers": [trigger]}),
+                stdout=BANNER + "null\nLevel set to '%s' \n" % trigger["value"],
+                state=with_state(value=first), actions={1: with_state(value=then)},
+                polls=[RELEASED, INHIBITED],
+                log_has=["DEBUG WendleEngine: Setting 161:AI1 to %s " % shown])
+
+
+def with_output(state, **changes):
+    return dict(state, digital_outputs=[dict(state["digital_outputs"][0], **changes)])
 
 CASES.update({
     # A workday from 07:59:00: polls 22 s apart cross 08:00 by the fourth.
@@ -462,12 +481,28 @@ CASES.update({
                                     polls=[1, 1],
                                     journal_sets=[{"op": "set", "deviceid": "a1", "portid": 5,
                                                    "state": 1, "applied": False}] * 2),
-    # Inputs nobody asked for, in alarm or above the level, change nothing;
-    # an unknown type is logged and skipped.
+    # Inputs nobody asked for, in alarm, above the level or with a status no
+    # rule names, change nothing; an unknown type is logged and skipped.
     "answer_with_unasked_inputs": dict(document=doc(BOTH_RULES), stdout=BOTH_RULES_STDOUT,
                                        state=with_state(extra_objects=UNASKED),
                                        polls=[INHIBITED, INHIBITED], sets=[2, 2],
                                        log_has=["INFO WendleEngine: We don't handle this type"]),
+
+    # Readings and codes that no rule names are the rules' to judge; none
+    # costs a poll. A status other than 1 is no alarm; a resting state other
+    # than 1 or 2 leaves the output state as the answer gave it.
+    "reading_above_float": reading_row(AI1_ABOVE_50, 1e39, 5.0, "inf"),
+    "reading_below_float": reading_row(AI1_BELOW_10, -1e39, 50.0, "-inf"),
+    "status_unnamed_alarm": dict(document=doc(ALARM_RULE), state=with_status(3),
+                                 polls=[INHIBITED],
+                                 log_has=["DEBUG WendleEngine: Setting 161:DI1 to ALARM_CLEAR "]),
+    "status_unnamed_noalarm": dict(document=doc(NOALARM_RULE), state=with_status(3),
+                                   actions={1: with_status(2)}, polls=[INHIBITED, RELEASED]),
+    "default_unnamed": dict(document=doc(ALARM_RULE),
+                            state=with_output(with_status(1), default=5), polls=[2],
+                            log_has=["DEBUG WendleEngine: Release Output "],
+                            journal_sets=[{"op": "set", "deviceid": "a1", "portid": 3,
+                                           "state": 2, "applied": True}]),
 
     # Long run with changing inputs: no missed poll, every write right,
     # memory and descriptors flat. At 250 times the ticks take 88 ms; the

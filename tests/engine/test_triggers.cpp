@@ -85,6 +85,8 @@ TEST(AnalogTriggerTest, ReleaseTable) {
     constexpr int32_t LT = AnalogTrigger::OPERATION_LT;
     constexpr int32_t NONE = AnalogTrigger::OPERATION_NONE;
     const float nan = std::numeric_limits<float>::quiet_NaN();
+    // What a reading beyond single precision becomes; compared like any value.
+    const float inf = std::numeric_limits<float>::infinity();
     const struct {
         int32_t operation;
         float level, value;
@@ -94,6 +96,8 @@ TEST(AnalogTriggerTest, ReleaseTable) {
         {LT, 10, 9, true},     {LT, 10, 10, false},      {LT, 10, 10.5F, false},
         {GT, 10, nan, false},  {LT, 10, nan, false},     {GT, nan, 10, false},
         {LT, nan, 10, false},  {NONE, 10, 10.5F, false}, {NONE, 10, 9, false},
+        {GT, 10, inf, true},   {LT, 10, inf, false},     {GT, 10, -inf, false},
+        {LT, 10, -inf, true},
     };
     testing::internal::CaptureStdout();
     AnalogTrigger trigger(entry("gt"));

@@ -141,6 +141,46 @@ TEST_F(ObjectClientTest, ReadsAndWritesThroughTheSimulator) {
         << simulator->out.str();
 }
 
+// Start-up's measure of a request is what polls send at most, whatever the
+// answers fill in: a request that just passes it is sent.
+TEST_F(ObjectClientTest, ARequestThatFitsAtStartIsSentByEveryPoll) {
+    const auto measure = [](const std::string& label) {
+        cObjectDOutput port;
+        port.setPortLabel(label.c_str());
+        port.setDeviceSerial(0xa1);
+        cObjectList list;
+        list.setMsgType(cObjectFrame::MSG_READ);
+        list.add(&port);
+        std::string why;
+        return cObjectClient::fitsInAFrame(list, why) ? std::string() : why;
+    };
+    const std::string over = measure(std::string(cObjectFrame::MAX_PAYLOAD, 'x'));
+    std::size_t measured = 0;
+    ASSERT_EQ(std::sscanf(over.c_str(),
+                          "the request for 1 objects cannot be sent to the object service: "
+                          "message of %zu bytes exceeds 1048576",
+                          &measured),
+              1)
+        << over;
+    const std::string widest(2 * cObjectFrame::MAX_PAYLOAD - measured, 'x');
+    EXPECT_EQ(measure(widest), "");
+    EXPECT_EQ(measure(widest + "x"),
+              "the request for 1 objects cannot be sent to the object service: message of "
+              "1048577 bytes exceeds 1048576");
+
+    // What answers fill in travels no further than the next answer.
+    output.setPortLabel(widest.c_str());
+    output.setPortId(4294967295U);
+    output.setOutputState(cObject::IOSTATE_HIGH);
+    output.setDefaultState(static_cast<cObject::eObjectIOState>(-2147483647 - 1));
+    request.clear();
+    request.add(&output);
+    auto simulator = startSimulator();
+    cObjectClient client;
+    client.start("127.0.0.1", simulator->port());
+    EXPECT_NE(client.get(&request), nullptr) << client.getLastError();
+}
+
 TEST_F(ObjectClientTest, StateFileChangesApplyAtTheNextRequest) {
     auto simulator = startSimulator();
     cObjectClient client;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -163,6 +164,142 @@ TEST(ObjectFrame, SkipsUnknownMembersAndKeepsTheRequestNumber) {
     EXPECT_NE(encoded.find(R"("id":7)"), std::string::npos);
 }
 
+// Codes no rule names and readings beyond single precision are the rules'
+// to judge, not the decoder's to refuse.
+TEST(ObjectFrame, PassesEveryCodeAndReadingItCanHold) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* members;  // of an analog input, after its name and port
+        int status;
+        float value;
+    } inputs[] = {
+        {R"("status":3,"value":1e39)", 3, inf},
+        {R"("status":-1,"value":-1e39)", -1, -inf},
+        {R"("status":2147483647,"value":3.4e38)", 2147483647, 3.4e38F},
+        {R"("status":-2147483648,"value":-3.4e38)", -2147483647 - 1, -3.4e38F},
+        {R"("status":0,"value":18446744073709551615)", 0, 1.8446744e19F},
+        {R"("status":0,"value":1e-300)", 0, 0.0F},
+    };
+    for (const auto& c : inputs) {
+        const std::string bytes = document(
+            std::string(R"([{"type":4,"label":"AI1","serial":161,"port":0,)") + c.members + "}]");
+        cObjectFrame frame;
+        std::size_t consumed = 0;
+        std::string why;
+        ASSERT_EQ(frame.decode(bytes.data(), bytes.size(), consumed, &why), Result::COMPLETE)
+            << c.members << ": " << why;
+        const auto& input = dynamic_cast<const cObjectAInput&>(*frame.getList().at(0));
+        EXPECT_EQ(input.getPortStatus(), c.status) << c.members;
+        EXPECT_EQ(input.getCalculatedValue(), c.value) << c.members;
+    }
+
+    const std::string bytes = document(
+        R"([{"type":3,"label":"DO1","serial":161,"port":3,"status":0,"output":7,"default":5}])");
+    cObjectFrame frame;
+    std::size_t consumed = 0;
+    ASSERT_EQ(decode(bytes, frame, consumed), Result::COMPLETE);
+    const auto& output = dynamic_cast<const cObjectDOutput&>(*frame.getList().at(0));
+    EXPECT_EQ(output.getOutputState(), 7);
+    EXPECT_EQ(output.getDefaultState(), 5);
+}
+
+// A read request names its ports and nothing else, so no reading, however
+// odd, can spoil it; a write carries its object whole.
+TEST(ObjectFrame, ARequestToReadCarriesNamesOnly) {
+    cObjectDInput di;
+    di.setPortLabel("DI1");
+    di.setDeviceSerial(0xa1);
+    di.setPortStatus(cObject::STATUS_ALARM_SET);
+    cObjectAInput ai;
+    ai.setPortLabel("AI1");
+    ai.setDeviceSerial(0xa1);
+    ai.setPortId(4);
+    ai.setCalculatedValue(std::numeric_limits<float>::infinity());
+    cObjectDOutput out;
+    out.setPortLabel("DO1");
+    out.setDeviceSerial(0xa1);
+    out.setPortId(3);
+    out.setOutputState(cObject::IOSTATE_HIGH);
+    cObjectFrame request(cObjectFrame::eKind::REQUEST);
+    request.getList().setMsgType(cObjectFrame::MSG_READ);
+    request.getList().add(&di);
+    request.getList().add(&ai);
+    request.getList().add(&out);
+    std::string bytes;
+    ASSERT_TRUE(request.encode(bytes));
+    EXPECT_EQ(bytes.substr(cObjectFrame::HEADER_SIZE),
+              R"({"msgtype":1,"objects":[{"label":"DI1","serial":161,"type":2},)"
+              R"({"label":"AI1","serial":161,"type":4},{"label":"DO1","serial":161,"type":3}],)"
+              R"("version":1})");
+
+    request.getList().clear();
+    request.getList().setMsgType(cObjectFrame::MSG_WRITE);
+    request.getList().add(&out);
+    ASSERT_TRUE(request.encode(bytes));
+    EXPECT_NE(bytes.find(R"("output":1)"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find(R"("port":3)"), std::string::npos) << bytes;
+}
+
+struct RequestCase {
+    const char* name;
+    std::string payload;
+    Result expected;
+};
+
+void PrintTo(const RequestCase& test, std::ostream* os) {
+    *os << test.name;
+}
+
+class ObjectFrameRequest : public ::testing::TestWithParam<RequestCase> {};
+
+// The service's side: names suffice in a read, whichever member comes first.
+TEST_P(ObjectFrameRequest, IsTakenAsItsMessageTypeAllows) {
+    const RequestCase& test = GetParam();
+    cObjectFrame frame(cObjectFrame::eKind::REQUEST);
+    std::string why;
+    EXPECT_EQ(frame.decodePayload(test.payload.data(), test.payload.size(), &why), test.expected)
+        << why;
+    if (test.expected == Result::COMPLETE) {
+        ASSERT_EQ(frame.getList().numObjects(), 1);
+        const auto* port = dynamic_cast<const cObjectPort*>(frame.getList().at(0));
+        ASSERT_NE(port, nullptr);
+        EXPECT_STREQ(port->getPortLabel(), "DO1");
+        EXPECT_EQ(port->getDeviceSerial(), 161U);
+    }
+}
+
+const std::string DO1_NAME = R"({"type":3,"label":"DO1","serial":161})";
+const std::string DO1_WHOLE =
+    R"({"type":3,"label":"DO1","serial":161,"port":3,"status":0,"output":1,"default":0})";
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, ObjectFrameRequest,
+    ::testing::Values(
+        RequestCase{"ReadByName", R"({"version":1,"msgtype":1,"objects":[)" + DO1_NAME + "]}",
+                    Result::COMPLETE},
+        RequestCase{"ReadByNameTypeLast",
+                    R"({"version":1,"objects":[)" + DO1_NAME + R"(],"msgtype":1})",
+                    Result::COMPLETE},
+        // What an older client sent: readings are not looked at.
+        RequestCase{"ReadWithANullReading",
+                    R"({"version":1,"msgtype":1,"objects":[{"type":4,"label":"DO1",)"
+                    R"("serial":161,"port":0,"status":0,"value":null}]})",
+                    Result::COMPLETE},
+        RequestCase{"ReadNameNotText",
+                    R"({"version":1,"msgtype":1,"objects":[{"type":3,"label":3,"serial":1}]})",
+                    Result::MALFORMED},
+        RequestCase{"ReadWithoutSerial",
+                    R"({"version":1,"msgtype":1,"objects":[{"type":3,"label":"DO1"}]})",
+                    Result::MALFORMED},
+        RequestCase{"WriteWhole", R"({"version":1,"msgtype":2,"objects":[)" + DO1_WHOLE + "]}",
+                    Result::COMPLETE},
+        RequestCase{"WriteByName", R"({"version":1,"msgtype":2,"objects":[)" + DO1_NAME + "]}",
+                    Result::MALFORMED},
+        RequestCase{"WriteByNameTypeLast",
+                    R"({"version":1,"objects":[)" + DO1_NAME + R"(],"msgtype":2})",
+                    Result::MALFORMED}),
+    [](const ::testing::TestParamInfo<RequestCase>& info) { return info.param.name; });
+
 class ObjectFrameMalformed : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(ObjectFrameMalformed, IsRejectedWithoutThrowingOrKeepingObjects) {
@@ -208,7 +345,11 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"EntryNotAnObject", document("[3]"), Result::MALFORMED},
         MalformedCase{"EntryWithoutType", document(R"([{"label":"x"}])"), Result::MALFORMED},
         MalformedCase{"TypeAsFraction", document(R"([{"type":2.5}])"), Result::MALFORMED},
-        MalformedCase{"StatusOutOfRange", document("[{" + DI + R"(,"status":7}])"),
+        MalformedCase{"StatusBeyondInt", document("[{" + DI + R"(,"status":2147483648}])"),
+                      Result::MALFORMED},
+        MalformedCase{"DefaultBelowInt",
+                      document(R"([{"type":3,"label":"DO","serial":1,"port":3,"status":0,)"
+                               R"("output":2,"default":-2147483649}])"),
                       Result::MALFORMED},
         MalformedCase{"NegativeSerial",
                       document(R"([{"type":2,"label":"a","serial":-1,"port":0,"status":0}])"),
@@ -229,7 +370,7 @@ INSTANTIATE_TEST_SUITE_P(
                                R"("value":true}])"),
                       Result::MALFORMED},
         MalformedCase{"GoodObjectThenBadOne",
-                      document("[{" + DI + R"(,"status":1},{)" + DI + R"(,"status":9}])"),
+                      document("[{" + DI + R"(,"status":1},{)" + DI + R"(,"status":1.5}])"),
                       Result::MALFORMED},
         MalformedCase{"AppliedNotBoolean", document("[]", R"(,"applied":1)"), Result::MALFORMED},
         MalformedCase{"DeepNesting", document(std::string(100000, '[') + std::string(100000, ']')),

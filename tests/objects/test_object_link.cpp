@@ -98,7 +98,7 @@ private:
                    readAll(fd, payload,
                            cObjectFrame::readLength(
                                reinterpret_cast<const unsigned char*>(header.data())))) {
-                cObjectFrame request;
+                cObjectFrame request(cObjectFrame::eKind::REQUEST);
                 request.decodePayload(payload.data(), payload.size());
                 const std::string bytes = script(request.getRequestId());
                 ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);

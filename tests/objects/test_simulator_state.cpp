@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "SimulatorState.h"
@@ -59,6 +61,38 @@ TEST(SimulatorState, AppliesOnlyHighOrLowToAnExistingOutput) {
     EXPECT_EQ(current(), cObject::IOSTATE_LOW);
     EXPECT_TRUE(state.applyOutput(0xa1, 3, 1));
     EXPECT_EQ(current(), cObject::IOSTATE_HIGH);
+}
+
+// The simulator serves what the file says, also codes that no rule names
+// and readings beyond a client's single precision.
+TEST(SimulatorState, ServesCodesAndReadingsAsWritten) {
+    SimulatorState state;
+    std::string why;
+    ASSERT_TRUE(state.parse(R"({
+        "digital_inputs": [{"label": "DI1", "deviceid": "a1", "status": 3}],
+        "analog_inputs": [{"label": "AI1", "deviceid": "a1", "value": 1e39}],
+        "digital_outputs": [{"label": "DO1", "deviceid": "a1", "portid": 3, "default": 5,
+                             "state": -2}],
+        "extra_objects": [{"type": 4, "label": "AI2", "serial": 161, "port": 0, "status": 0,
+                           "value": -1e39}]})",
+                            why))
+        << why;
+    const auto served = [](const cObject& held) {
+        nlohmann::json wire = nlohmann::json::object();
+        held.encode(wire);
+        return wire;
+    };
+    cObjectAInput analog;
+    analog.setPortLabel("AI1");
+    analog.setDeviceSerial(0xa1);
+    cObjectDOutput output;
+    output.setPortLabel("DO1");
+    output.setDeviceSerial(0xa1);
+    EXPECT_EQ(served(*state.find(digitalInput("DI1", 0xa1)))["status"], 3);
+    EXPECT_EQ(served(*state.find(analog))["value"], 1e39);
+    EXPECT_EQ(served(*state.find(output))["default"], 5);
+    EXPECT_EQ(served(*state.find(output))["output"], -2);
+    EXPECT_EQ(served(*state.getExtraObjects().at(0))["value"], -1e39);
 }
 
 // Extra objects are kept in wire form's classes and in document order,
@@ -120,9 +154,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{"DeviceIdTooLong",
                     R"({"digital_inputs": [{"label": "a", "deviceid": "123456789", "status": 1}]})",
                     "deviceid"},
-        BadDocument{"StatusOutOfRange",
-                    R"({"digital_inputs": [{"label": "a", "deviceid": "1", "status": 3}]})",
-                    "status"},
+        BadDocument{"StatusBeyondInt",
+                    R"({"digital_inputs": [{"label": "a", "deviceid": "1",
+                        "status": 2147483648}]})",
+                    "digital_inputs[0].status"},
+        BadDocument{"DefaultAsText",
+                    R"({"digital_outputs": [{"label": "a", "deviceid": "1", "portid": 3,
+                        "default": "2", "state": 2}]})",
+                    "digital_outputs[0].default"},
         BadDocument{"MissingValue", R"({"analog_inputs": [{"label": "a", "deviceid": "1"}]})",
                     "value"},
         BadDocument{"OutputWithoutPort",
