@@ -1,8 +1,56 @@
 #include "cObjectClient.h"
 
+#include <sys/random.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <limits>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+
+// splitmix64's finaliser: every bit of the input sways every bit of the result.
+std::uint64_t mixed(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+// A number the service cannot foretell. Never waits and never fails: early
+// in boot the kernel may not be ready to give random bytes, and a poll may
+// not stall for that. What stands in then is still unknown to the peer: the
+// clocks to the nanosecond, the process and where `salt` lives.
+std::uint32_t unforeseeableNumber(const void* salt, std::uint32_t previous) {
+    std::uint32_t number = 0;
+    if (::getrandom(&number, sizeof number, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof number)) {
+        return number;
+    }
+    const auto since = [](auto now) {
+        return static_cast<std::uint64_t>(now.time_since_epoch().count());
+    };
+    const std::uint64_t seed = mixed(since(std::chrono::system_clock::now())) ^
+                               mixed(since(std::chrono::steady_clock::now()) + previous) ^
+                               mixed((static_cast<std::uint64_t>(::getpid()) << 32) ^
+                                     reinterpret_cast<std::uintptr_t>(salt));
+    return static_cast<std::uint32_t>(mixed(seed) >> 32);
+}
+
+// glibc keeps what is freed for reuse, and once a large block has been
+// freed it serves the next large ones from its heap instead of mapping
+// them: without a trim, resident memory would stay at its peak.
+void giveBackFreedMemory() {
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
+}
+
+}  // namespace
 
 cObjectClient::cObjectClient()
     : reads(LOG_CATEGORY, "reading from the object service", "poll"),
@@ -40,6 +88,7 @@ bool cObjectClient::connect() {
         // The socket's reasons are fixed texts, each its own condition.
         return fail("connect to " + host + ":" + std::to_string(port) + ": " + why);
     }
+    lastRequestId = unforeseeableNumber(this, lastRequestId);
     return true;
 }
 
@@ -60,9 +109,17 @@ bool cObjectClient::fitsInAFrame(const cObjectList& list, std::string& why) {
     return false;
 }
 
+void cObjectClient::dropReply() {
+    reply.clear();
+    if (largeReplyHeld) {
+        largeReplyHeld = false;
+        giveBackFreedMemory();
+    }
+}
+
 cObjectList* cObjectClient::get(cObjectList* list) {
     // The previous reply ends here, whatever happens next.
-    reply.clear();
+    dropReply();
     if (list == nullptr) {
         fail("no request list");
         return nullptr;
@@ -76,9 +133,9 @@ cObjectList* cObjectClient::get(cObjectList* list) {
     request.clear();  // drop the lent pointers at once
     if (!ok) {
         reads.failed(lastCondition, lastDetail);
-        reply.clear();
         return nullptr;
     }
+    largeReplyHeld = largeFrameSeen;
     reads.succeeded();
     return &reply.getList();
 }
@@ -117,6 +174,13 @@ bool cObjectClient::exchange(unsigned char expectedType, cObjectFrame& answer) {
     if (!ok) {
         socket.close();
         answer.clear();
+    }
+    // The frame is decoded or dropped by now; a large one's buffer is not
+    // kept for the small ones that follow.
+    largeFrameSeen = buffer.capacity() > LARGE_FRAME_BYTES;
+    if (largeFrameSeen) {
+        std::string().swap(buffer);
+        giveBackFreedMemory();
     }
     return ok;
 }

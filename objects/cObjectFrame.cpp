@@ -156,7 +156,9 @@ cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t 
     return eResult::COMPLETE;
 }
 
-std::unique_ptr<cObject> cObjectFrame::decodeObject(const nlohmann::json& in) {
+namespace {
+
+int typeCodeOf(const nlohmann::json& in) {
     if (!in.is_object()) {
         throw std::out_of_range("object entry is not a JSON object");
     }
@@ -168,22 +170,44 @@ std::unique_ptr<cObject> cObjectFrame::decodeObject(const nlohmann::json& in) {
     if (!inRange) {
         throw std::out_of_range("object type code is not an integer");
     }
-    std::unique_ptr<cObject> object;
-    switch (const int type = code.get<int>()) {
+    return code.get<int>();
+}
+
+// The class a type code names; null for a code this library does not know.
+std::unique_ptr<cObject> knownObject(int type) {
+    switch (type) {
         case cObject::TYPE_DIGITAL_INPUT:
-            object = std::make_unique<cObjectDInput>();
-            break;
+            return std::make_unique<cObjectDInput>();
         case cObject::TYPE_DIGITAL_OUTPUT:
-            object = std::make_unique<cObjectDOutput>();
-            break;
+            return std::make_unique<cObjectDOutput>();
         case cObject::TYPE_ANALOG_INPUT:
-            object = std::make_unique<cObjectAInput>();
-            break;
+            return std::make_unique<cObjectAInput>();
         default:
-            // Kept with its code so that the reader can report and skip it.
-            object = std::make_unique<cObject>(type);
-            break;
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<cObject> cObjectFrame::decodeObject(const nlohmann::json& in) {
+    const int type = typeCodeOf(in);
+    std::unique_ptr<cObject> object = knownObject(type);
+    if (!object) {
+        // Kept with its code so that the reader can report and skip it.
+        object = std::make_unique<cObject>(type);
     }
     object->decode(in);
     return object;
+}
+
+void cObjectFrame::decodeObjectInto(const nlohmann::json& in, cObjectList& into) {
+    const int type = typeCodeOf(in);
+    std::unique_ptr<cObject> object = knownObject(type);
+    if (!object) {
+        // Its code is all an unknown object holds, and all a reader asks.
+        into.adoptUnknown(type);
+        return;
+    }
+    object->decode(in);
+    into.adopt(std::move(object));
 }

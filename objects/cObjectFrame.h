@@ -80,6 +80,10 @@ public:
     // or a bare cObject keeping an unknown code. Raises what decode raises.
     static std::unique_ptr<cObject> decodeObject(const nlohmann::json& in);
 
+    // Appends the object a wire form describes to a list, an object of
+    // unknown type in the list's compact form. Raises what decode raises.
+    static void decodeObjectInto(const nlohmann::json& in, cObjectList& into);
+
 private:
     cObjectList list;
     bool applied = false;

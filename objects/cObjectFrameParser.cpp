@@ -103,7 +103,7 @@ void cObjectFrameParser::close() {
     const eScope scope = scopes.back();
     scopes.pop_back();
     if (scope == eScope::ENTRY) {
-        list.adopt(cObjectFrame::decodeObject(entry));
+        cObjectFrame::decodeObjectInto(entry, list);
         entry = nullptr;
     }
 }

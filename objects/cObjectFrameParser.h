@@ -31,7 +31,7 @@ public:
 
     explicit cObjectFrameParser(cObjectList& objects);
 
-    // Parses the payload. Throws what cObjectFrame::decodeObject throws, and
+    // Parses the payload. Throws what cObjectFrame::decodeObjectInto throws, and
     // std::out_of_range when the document is not valid JSON, not an object,
     // or nested too deeply.
     void parse(const char* data, std::size_t size);
