@@ -4,13 +4,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <exception>
+#include <istream>
 #include <limits>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+
+#include "cObjectSocketReader.h"
 
 namespace {
 
@@ -163,6 +167,7 @@ bool cObjectClient::set(cObject* object) {
 }
 
 bool cObjectClient::exchange(unsigned char expectedType, cObjectFrame& answer) {
+    largeFrameSeen = false;
     bool ok = false;
     try {
         ok = exchangeOnce(expectedType, answer);
@@ -175,11 +180,14 @@ bool cObjectClient::exchange(unsigned char expectedType, cObjectFrame& answer) {
         socket.close();
         answer.clear();
     }
-    // The frame is decoded or dropped by now; a large one's buffer is not
-    // kept for the small ones that follow.
-    largeFrameSeen = buffer.capacity() > LARGE_FRAME_BYTES;
-    if (largeFrameSeen) {
+    // The frames are decoded or dropped by now. A large request's buffer is
+    // not kept for the small ones that follow; a large answer's parts are
+    // freed, or held by the reply until the next get.
+    if (buffer.capacity() > LARGE_FRAME_BYTES) {
+        largeFrameSeen = true;
         std::string().swap(buffer);
+    }
+    if (largeFrameSeen) {
         giveBackFreedMemory();
     }
     return ok;
@@ -207,21 +215,24 @@ bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answe
     if (!socket.sendAll(buffer.data(), buffer.size(), deadline, &why)) {
         return fail(why);
     }
-    buffer.resize(cObjectFrame::HEADER_SIZE);
-    if (!socket.receiveAll(&buffer[0], buffer.size(), deadline, &why)) {
+    std::array<char, cObjectFrame::HEADER_SIZE> header{};
+    if (!socket.receiveAll(header.data(), header.size(), deadline, &why)) {
         return fail(why);
     }
     const std::uint32_t length =
-        cObjectFrame::readLength(reinterpret_cast<const unsigned char*>(buffer.data()));
+        cObjectFrame::readLength(reinterpret_cast<const unsigned char*>(header.data()));
     if (length > cObjectFrame::MAX_PAYLOAD) {
         return fail("answer too large", std::to_string(length) + " bytes");
     }
-    buffer.resize(length);
-    if (length > 0 && !socket.receiveAll(&buffer[0], buffer.size(), deadline, &why)) {
-        return fail(why);
+    // Decoded as it arrives: the payload is never held whole.
+    largeFrameSeen = largeFrameSeen || length > LARGE_FRAME_BYTES;
+    cObjectSocketReader reader(socket, length, deadline);
+    std::istream payload(&reader);
+    const cObjectFrame::eResult decoded = answer.decodePayload(payload, &why);
+    if (!reader.getFailure().empty()) {
+        return fail(reader.getFailure());
     }
-    if (answer.decodePayload(buffer.data(), buffer.size(), &why) !=
-        cObjectFrame::eResult::COMPLETE) {
+    if (decoded != cObjectFrame::eResult::COMPLETE) {
         return fail("malformed answer", why);
     }
     if (answer.getList().getMsgType() == cObjectFrame::MSG_ERROR) {

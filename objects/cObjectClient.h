@@ -88,7 +88,7 @@ private:
     cObjectFrame request;
     cObjectFrame reply;  // of the last get; a set leaves it alone
     cObjectFrame ack;
-    std::string buffer;  // reused for every frame sent and received
+    std::string buffer;  // reused for every request sent
     std::string lastError;
     std::string lastCondition;  // the kind of the last failure
     std::string lastDetail;     // what varies from one such failure to the next

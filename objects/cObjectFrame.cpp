@@ -108,6 +108,15 @@ cObjectFrame::eResult cObjectFrame::decode(const char* data, std::size_t size,
 
 cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t size,
                                                   std::string* reason) {
+    return decodeWith([&](cObjectFrameParser& parser) { parser.parse(data, size); }, reason);
+}
+
+cObjectFrame::eResult cObjectFrame::decodePayload(std::istream& payload, std::string* reason) {
+    return decodeWith([&](cObjectFrameParser& parser) { parser.parse(payload); }, reason);
+}
+
+cObjectFrame::eResult cObjectFrame::decodeWith(
+    const std::function<void(cObjectFrameParser&)>& parse, std::string* reason) {
     clear();
     // Whatever is refused leaves nothing behind: a partial message is of no use.
     const auto refuse = [&](std::string why) {
@@ -117,7 +126,7 @@ cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t 
     };
     try {
         cObjectFrameParser parser(list);
-        parser.parse(data, size);
+        parse(parser);
         const nlohmann::json& document = parser.getHead();
         const auto version = document.find(KEY_VERSION);
         if (version == document.end() || !version->is_number_integer() ||

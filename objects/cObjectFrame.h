@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +12,8 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "cObjectList.h"
+
+class cObjectFrameParser;
 
 /*
  * One message between the client and the object service, and its form on
@@ -75,6 +79,8 @@ public:
 
     // Decodes a payload (the document without header) into this message.
     eResult decodePayload(const char* data, std::size_t size, std::string* reason = nullptr);
+    // The same, reading the payload from a stream to its end as it parses.
+    eResult decodePayload(std::istream& payload, std::string* reason = nullptr);
 
     // Builds the object a wire form describes: the class its type code names,
     // or a bare cObject keeping an unknown code. Raises what decode raises.
@@ -85,6 +91,9 @@ public:
     static void decodeObjectInto(const nlohmann::json& in, cObjectList& into);
 
 private:
+    // Decodes what `parse` makes the parser read.
+    eResult decodeWith(const std::function<void(cObjectFrameParser&)>& parse, std::string* reason);
+
     cObjectList list;
     bool applied = false;
     std::string error;

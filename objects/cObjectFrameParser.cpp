@@ -32,6 +32,12 @@ void cObjectFrameParser::parse(const char* data, std::size_t size) {
     }
 }
 
+void cObjectFrameParser::parse(std::istream& payload) {
+    if (!nlohmann::json::sax_parse(payload, this)) {
+        throw std::out_of_range(failure);
+    }
+}
+
 void cObjectFrameParser::place(nlohmann::json value) {
     if (scopes.empty()) {
         throw std::out_of_range("document is not a JSON object");

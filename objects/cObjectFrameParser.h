@@ -2,6 +2,7 @@
 #define TARWENDLE_OBJECTS_COBJECTFRAMEPARSER_H
 
 #include <cstddef>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
     // std::out_of_range when the document is not valid JSON, not an object,
     // or nested too deeply.
     void parse(const char* data, std::size_t size);
+    // The same, reading the payload from a stream to its end.
+    void parse(std::istream& payload);
 
     // The document's own members.
     const nlohmann::json& getHead() const { return head; }
