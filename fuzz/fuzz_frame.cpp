@@ -1,8 +1,10 @@
 // Whatever bytes the object service sends, or a client sends the
 // simulator: the frame decoder and the payload decoder must neither crash
-// nor throw nor leak.
+// nor throw nor leak, and a payload read as a stream (as the client reads
+// it) must get the verdict it gets whole.
 #include <cstddef>
 #include <cstdint>
+#include <sstream>
 #include <string>
 
 #include "cObjectFrame.h"
@@ -16,7 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (consumed > size) {
         __builtin_trap();  // a reader would skip past the end of its buffer
     }
-    frame.decodePayload(bytes, size, &reason);
+    const cObjectFrame::eResult whole = frame.decodePayload(bytes, size, &reason);
+    const int objects = frame.getList().numObjects();
+    std::istringstream payload(std::string(bytes, size));
+    if (frame.decodePayload(payload, &reason) != whole || frame.getList().numObjects() != objects) {
+        __builtin_trap();
+    }
     cObjectFrame request(cObjectFrame::eKind::REQUEST);
     request.decodePayload(bytes, size, &reason);
     return 0;

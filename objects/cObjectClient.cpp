@@ -1,8 +1,60 @@
 #include "cObjectClient.h"
 
+#include <sys/random.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <exception>
+#include <istream>
 #include <limits>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include "cObjectSocketReader.h"
+
+namespace {
+
+// splitmix64's finaliser: every bit of the input sways every bit of the result.
+std::uint64_t mixed(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+// A number the service cannot foretell. Never waits and never fails: early
+// in boot the kernel may not be ready to give random bytes, and a poll may
+// not stall for that. What stands in then is still unknown to the peer: the
+// clocks to the nanosecond, the process and where `salt` lives.
+std::uint32_t unforeseeableNumber(const void* salt, std::uint32_t previous) {
+    std::uint32_t number = 0;
+    if (::getrandom(&number, sizeof number, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof number)) {
+        return number;
+    }
+    const auto since = [](auto now) {
+        return static_cast<std::uint64_t>(now.time_since_epoch().count());
+    };
+    const std::uint64_t seed = mixed(since(std::chrono::system_clock::now())) ^
+                               mixed(since(std::chrono::steady_clock::now()) + previous) ^
+                               mixed((static_cast<std::uint64_t>(::getpid()) << 32) ^
+                                     reinterpret_cast<std::uintptr_t>(salt));
+    return static_cast<std::uint32_t>(mixed(seed) >> 32);
+}
+
+// glibc keeps what is freed for reuse, and once a large block has been
+// freed it serves the next large ones from its heap instead of mapping
+// them: without a trim, resident memory would stay at its peak.
+void giveBackFreedMemory() {
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
+}
+
+}  // namespace
 
 cObjectClient::cObjectClient()
     : reads(LOG_CATEGORY, "reading from the object service", "poll"),
@@ -40,6 +92,7 @@ bool cObjectClient::connect() {
         // The socket's reasons are fixed texts, each its own condition.
         return fail("connect to " + host + ":" + std::to_string(port) + ": " + why);
     }
+    lastRequestId = unforeseeableNumber(this, lastRequestId);
     return true;
 }
 
@@ -60,9 +113,17 @@ bool cObjectClient::fitsInAFrame(const cObjectList& list, std::string& why) {
     return false;
 }
 
+void cObjectClient::dropReply() {
+    reply.clear();
+    if (largeReplyHeld) {
+        largeReplyHeld = false;
+        giveBackFreedMemory();
+    }
+}
+
 cObjectList* cObjectClient::get(cObjectList* list) {
     // The previous reply ends here, whatever happens next.
-    reply.clear();
+    dropReply();
     if (list == nullptr) {
         fail("no request list");
         return nullptr;
@@ -76,9 +137,9 @@ cObjectList* cObjectClient::get(cObjectList* list) {
     request.clear();  // drop the lent pointers at once
     if (!ok) {
         reads.failed(lastCondition, lastDetail);
-        reply.clear();
         return nullptr;
     }
+    largeReplyHeld = largeFrameSeen;
     reads.succeeded();
     return &reply.getList();
 }
@@ -106,6 +167,7 @@ bool cObjectClient::set(cObject* object) {
 }
 
 bool cObjectClient::exchange(unsigned char expectedType, cObjectFrame& answer) {
+    largeFrameSeen = false;
     bool ok = false;
     try {
         ok = exchangeOnce(expectedType, answer);
@@ -117,6 +179,16 @@ bool cObjectClient::exchange(unsigned char expectedType, cObjectFrame& answer) {
     if (!ok) {
         socket.close();
         answer.clear();
+    }
+    // The frames are decoded or dropped by now. A large request's buffer is
+    // not kept for the small ones that follow; a large answer's parts are
+    // freed, or held by the reply until the next get.
+    if (buffer.capacity() > LARGE_FRAME_BYTES) {
+        largeFrameSeen = true;
+        std::string().swap(buffer);
+    }
+    if (largeFrameSeen) {
+        giveBackFreedMemory();
     }
     return ok;
 }
@@ -143,21 +215,24 @@ bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answe
     if (!socket.sendAll(buffer.data(), buffer.size(), deadline, &why)) {
         return fail(why);
     }
-    buffer.resize(cObjectFrame::HEADER_SIZE);
-    if (!socket.receiveAll(&buffer[0], buffer.size(), deadline, &why)) {
+    std::array<char, cObjectFrame::HEADER_SIZE> header{};
+    if (!socket.receiveAll(header.data(), header.size(), deadline, &why)) {
         return fail(why);
     }
     const std::uint32_t length =
-        cObjectFrame::readLength(reinterpret_cast<const unsigned char*>(buffer.data()));
+        cObjectFrame::readLength(reinterpret_cast<const unsigned char*>(header.data()));
     if (length > cObjectFrame::MAX_PAYLOAD) {
         return fail("answer too large", std::to_string(length) + " bytes");
     }
-    buffer.resize(length);
-    if (length > 0 && !socket.receiveAll(&buffer[0], buffer.size(), deadline, &why)) {
-        return fail(why);
+    // Decoded as it arrives: the payload is never held whole.
+    largeFrameSeen = largeFrameSeen || length > LARGE_FRAME_BYTES;
+    cObjectSocketReader reader(socket, length, deadline);
+    std::istream payload(&reader);
+    const cObjectFrame::eResult decoded = answer.decodePayload(payload, &why);
+    if (!reader.getFailure().empty()) {
+        return fail(reader.getFailure());
     }
-    if (answer.decodePayload(buffer.data(), buffer.size(), &why) !=
-        cObjectFrame::eResult::COMPLETE) {
+    if (decoded != cObjectFrame::eResult::COMPLETE) {
         return fail("malformed answer", why);
     }
     if (answer.getList().getMsgType() == cObjectFrame::MSG_ERROR) {

@@ -1,6 +1,7 @@
 #ifndef TARWENDLE_OBJECTS_COBJECTCLIENT_H
 #define TARWENDLE_OBJECTS_COBJECTCLIENT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,15 +18,24 @@
  * get return null and set return false; neither ever hangs or throws.
  *
  * Only the answer to the request just sent is taken: each request carries
- * a number its answer must repeat, and bytes that wait before a request or
- * remain after its answer end the connection. Why reading or writing fails
- * is logged under the category "ObjectClient", once per change of reason.
+ * a number its answer must repeat, counted on from a random start on each
+ * connection so that no frame can be made ready for it beforehand, and
+ * bytes that wait before a request or remain after its answer end the
+ * connection. Why reading or writing fails is logged under the category
+ * "ObjectClient", once per change of reason.
+ *
+ * Storage for frames and replies is kept from one request to the next, so a
+ * normal poll allocates little; after an unusually large answer it is given
+ * back to the system instead.
  */
 class cObjectClient {
 public:
     static constexpr int DEFAULT_TIMEOUT_MS = 3000;
     static constexpr int MAX_TIMEOUT_MS = 5000;
     static constexpr const char* LOG_CATEGORY = "ObjectClient";
+    // A frame beyond this is unusual (a normal answer takes some 60 bytes per
+    // port): the memory it took is not kept for the next one.
+    static constexpr std::size_t LARGE_FRAME_BYTES = 64 * 1024;
 
     cObjectClient();
     // Virtual so that tests and benchmarks can stand in for the service.
@@ -66,16 +76,20 @@ private:
     // Records why the exchange failed: `condition` is the reason's kind,
     // `detail` what varies from one failure to the next.
     bool fail(const std::string& condition, const std::string& detail = "");
+    // Empties the reply of the last get, giving back what a large one took.
+    void dropReply();
 
     std::string host;
     int port = 0;
     int timeoutMs = DEFAULT_TIMEOUT_MS;
-    std::uint32_t lastRequestId = 0;
+    std::uint32_t lastRequestId = 0;  // counted on from a random start per connection
+    bool largeFrameSeen = false;      // by the last exchange, sent or received
+    bool largeReplyHeld = false;      // the reply came with a large frame
     cObjectSocket socket;
     cObjectFrame request{cObjectFrame::eKind::REQUEST};
     cObjectFrame reply;  // of the last get; a set leaves it alone
     cObjectFrame ack;
-    std::string buffer;  // reused for every frame sent and received
+    std::string buffer;  // reused for every request sent
     std::string lastError;
     std::string lastCondition;  // the kind of the last failure
     std::string lastDetail;     // what varies from one such failure to the next

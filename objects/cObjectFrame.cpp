@@ -114,6 +114,15 @@ cObjectFrame::eResult cObjectFrame::decode(const char* data, std::size_t size,
 
 cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t size,
                                                   std::string* reason) {
+    return decodeWith([&](cObjectFrameParser& parser) { parser.parse(data, size); }, reason);
+}
+
+cObjectFrame::eResult cObjectFrame::decodePayload(std::istream& payload, std::string* reason) {
+    return decodeWith([&](cObjectFrameParser& parser) { parser.parse(payload); }, reason);
+}
+
+cObjectFrame::eResult cObjectFrame::decodeWith(
+    const std::function<void(cObjectFrameParser&)>& parse, std::string* reason) {
     clear();
     // Whatever is refused leaves nothing behind: a partial message is of no use.
     const auto refuse = [&](std::string why) {
@@ -126,22 +135,23 @@ cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t 
     // taken whole when they are, by their names when not, and the message
     // type then decides whether names were enough.
     std::string notWhole;  // why the first entry taken by its name was not whole
-    const auto decodeEntry = [this, &notWhole](const nlohmann::json& in) {
+    const auto decodeEntry = [this, &notWhole](const nlohmann::json& in, cObjectList& into) {
         if (kind == eKind::ANSWER) {
-            return decodeObject(in);
+            decodeObjectInto(in, into);
+            return;
         }
         try {
-            return decodeObject(in);
+            decodeObjectInto(in, into);
         } catch (const std::exception& e) {
             if (notWhole.empty()) {
                 notWhole = e.what();
             }
-            return decodeName(in);
+            into.adopt(decodeName(in));
         }
     };
     try {
         cObjectFrameParser parser(list, decodeEntry);
-        parser.parse(data, size);
+        parse(parser);
         const nlohmann::json& document = parser.getHead();
         const auto version = document.find(KEY_VERSION);
         if (version == document.end() || !version->is_number_integer() ||
@@ -183,6 +193,47 @@ cObjectFrame::eResult cObjectFrame::decodePayload(const char* data, std::size_t 
     return eResult::COMPLETE;
 }
 
+namespace {
+
+int typeCodeOf(const nlohmann::json& in) {
+    if (!in.is_object()) {
+        throw std::out_of_range("object entry is not a JSON object");
+    }
+    const nlohmann::json& code = in.at(KEY_TYPE);
+    const bool inRange = code.is_number_unsigned()
+                             ? code.get<std::uint64_t>() <= INT_MAX
+                             : code.is_number_integer() && code.get<std::int64_t>() >= INT_MIN &&
+                                   code.get<std::int64_t>() <= INT_MAX;
+    if (!inRange) {
+        throw std::out_of_range("object type code is not an integer");
+    }
+    return code.get<int>();
+}
+
+// The class a type code names; null for a code this library does not know.
+std::unique_ptr<cObject> knownObject(int type) {
+    switch (type) {
+        case cObject::TYPE_DIGITAL_INPUT:
+            return std::make_unique<cObjectDInput>();
+        case cObject::TYPE_DIGITAL_OUTPUT:
+            return std::make_unique<cObjectDOutput>();
+        case cObject::TYPE_ANALOG_INPUT:
+            return std::make_unique<cObjectAInput>();
+        default:
+            return nullptr;
+    }
+}
+
+// The class the wire form's type code names, or a bare cObject keeping an
+// unknown code, so that the reader can report and skip it.
+std::unique_ptr<cObject> objectOfType(const nlohmann::json& in) {
+    const int type = typeCodeOf(in);
+    std::unique_ptr<cObject> object = knownObject(type);
+    return object ? std::move(object) : std::make_unique<cObject>(type);
+}
+
+}  // namespace
+
 std::unique_ptr<cObject> cObjectFrame::decodeObject(const nlohmann::json& in) {
     std::unique_ptr<cObject> object = objectOfType(in);
     object->decode(in);
@@ -195,27 +246,14 @@ std::unique_ptr<cObject> cObjectFrame::decodeName(const nlohmann::json& in) {
     return object;
 }
 
-std::unique_ptr<cObject> cObjectFrame::objectOfType(const nlohmann::json& in) {
-    if (!in.is_object()) {
-        throw std::out_of_range("object entry is not a JSON object");
+void cObjectFrame::decodeObjectInto(const nlohmann::json& in, cObjectList& into) {
+    const int type = typeCodeOf(in);
+    std::unique_ptr<cObject> object = knownObject(type);
+    if (!object) {
+        // Its code is all an unknown object holds, and all a reader asks.
+        into.adoptUnknown(type);
+        return;
     }
-    const nlohmann::json& code = in.at(KEY_TYPE);
-    const bool inRange = code.is_number_unsigned()
-                             ? code.get<std::uint64_t>() <= INT_MAX
-                             : code.is_number_integer() && code.get<std::int64_t>() >= INT_MIN &&
-                                   code.get<std::int64_t>() <= INT_MAX;
-    if (!inRange) {
-        throw std::out_of_range("object type code is not an integer");
-    }
-    switch (const int type = code.get<int>()) {
-        case cObject::TYPE_DIGITAL_INPUT:
-            return std::make_unique<cObjectDInput>();
-        case cObject::TYPE_DIGITAL_OUTPUT:
-            return std::make_unique<cObjectDOutput>();
-        case cObject::TYPE_ANALOG_INPUT:
-            return std::make_unique<cObjectAInput>();
-        default:
-            // Kept with its code so that the reader can report and skip it.
-            return std::make_unique<cObject>(type);
-    }
+    object->decode(in);
+    into.adopt(std::move(object));
 }

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +12,8 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "cObjectList.h"
+
+class cObjectFrameParser;
 
 /*
  * One message between the client and the object service, and its form on
@@ -88,6 +92,8 @@ public:
     // A request frame takes an object by its name alone in a read request,
     // and refuses such an object in any other message.
     eResult decodePayload(const char* data, std::size_t size, std::string* reason = nullptr);
+    // The same, reading the payload from a stream to its end as it parses.
+    eResult decodePayload(std::istream& payload, std::string* reason = nullptr);
 
     // Builds the object a wire form describes: the class its type code names,
     // or a bare cObject keeping an unknown code. Raises what decode raises.
@@ -95,8 +101,13 @@ public:
     // The same from the part of the wire form that names the object.
     static std::unique_ptr<cObject> decodeName(const nlohmann::json& in);
 
+    // Appends the object a wire form describes to a list, an object of
+    // unknown type in the list's compact form. Raises what decode raises.
+    static void decodeObjectInto(const nlohmann::json& in, cObjectList& into);
+
 private:
-    static std::unique_ptr<cObject> objectOfType(const nlohmann::json& in);
+    // Decodes what `parse` makes the parser read.
+    eResult decodeWith(const std::function<void(cObjectFrameParser&)>& parse, std::string* reason);
 
     eKind kind;
     cObjectList list;

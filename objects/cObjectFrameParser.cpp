@@ -31,6 +31,12 @@ void cObjectFrameParser::parse(const char* data, std::size_t size) {
     }
 }
 
+void cObjectFrameParser::parse(std::istream& payload) {
+    if (!nlohmann::json::sax_parse(payload, this)) {
+        throw std::out_of_range(failure);
+    }
+}
+
 void cObjectFrameParser::place(nlohmann::json value) {
     if (scopes.empty()) {
         throw std::out_of_range("document is not a JSON object");
@@ -102,7 +108,7 @@ void cObjectFrameParser::close() {
     const eScope scope = scopes.back();
     scopes.pop_back();
     if (scope == eScope::ENTRY) {
-        list.adopt(decodeEntry(entry));
+        decodeEntry(entry, list);
         entry = nullptr;
     }
 }

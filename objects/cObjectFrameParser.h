@@ -3,7 +3,7 @@
 
 #include <cstddef>
 #include <functional>
-#include <memory>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -31,8 +31,9 @@ public:
     // the document's unknown members, for later versions of the layout.
     static constexpr std::size_t MAX_DEPTH = 4;
 
-    // Turns one entry of "objects" into its object, or throws.
-    using EntryDecoder = std::function<std::unique_ptr<cObject>(const nlohmann::json&)>;
+    // Turns one entry of "objects" into its object and appends it to the
+    // list, or throws.
+    using EntryDecoder = std::function<void(const nlohmann::json&, cObjectList&)>;
 
     cObjectFrameParser(cObjectList& objects, EntryDecoder decodeEntry);
 
@@ -40,6 +41,8 @@ public:
     // std::out_of_range when the document is not valid JSON, not an object,
     // or nested too deeply.
     void parse(const char* data, std::size_t size);
+    // The same, reading the payload from a stream to its end.
+    void parse(std::istream& payload);
 
     // The document's own members.
     const nlohmann::json& getHead() const { return head; }

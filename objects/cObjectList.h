@@ -1,15 +1,23 @@
 #ifndef TARWENDLE_OBJECTS_COBJECTLIST_H
 #define TARWENDLE_OBJECTS_COBJECTLIST_H
 
+#include <array>
+#include <cstddef>
+#include <deque>
 #include <memory>
-#include <vector>
 
 #include "cObject.h"
 
 /*
  * An ordered list of objects with a message type, as a request or a reply.
  * A request only lends its objects (add); a reply built from the wire owns
- * them (adopt). The list walks its objects with first/next.
+ * them (adopt, adoptUnknown). The list walks its objects with first/next;
+ * every object it hands out stays as it is until the list is cleared.
+ *
+ * A reply may hold up to a frame's worth of objects, most of them of types
+ * nobody here knows. So storage grows in small blocks, never by copying one
+ * large array into a larger one, and an object of unknown type costs little
+ * more than its place in the walk.
  */
 class cObjectList {
 public:
@@ -26,6 +34,9 @@ public:
     void add(cObject* object);
     // Appends an object the list then owns.
     void adopt(std::unique_ptr<cObject> object);
+    // Appends an object of a type this library does not know: its code and
+    // nothing else. Such objects with the same code may be one object.
+    void adoptUnknown(int type);
 
     int numObjects() const { return static_cast<int>(objects.size()); }
 
@@ -36,13 +47,21 @@ public:
     cObject* first();
     cObject* next();
 
-    // Empties the list, keeping its storage for the next use.
+    // Empties the list. A small list's storage is kept for the next use; a
+    // large one's goes back to the allocator.
     void clear();
 
 private:
+    // Unknown objects of these many codes seen last are shared; enough for
+    // a reply that mixes a few unknown types in any order.
+    static constexpr std::size_t SHARED_UNKNOWN = 8;
+
     unsigned char msgType = 0;
-    std::vector<cObject*> objects;
-    std::vector<std::unique_ptr<cObject>> owned;
+    std::deque<cObject*> objects;
+    std::deque<std::unique_ptr<cObject>> owned;
+    std::deque<cObject> unknown;
+    std::array<cObject*, SHARED_UNKNOWN> recentUnknown{};
+    std::size_t nextRecent = 0;  // the slot the next new code replaces
     std::size_t cursor = 0;
 };
 

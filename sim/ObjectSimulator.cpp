@@ -316,7 +316,7 @@ void ObjectSimulator::serveRead(Connection& connection) {
     cObjectList& asked = request.getList();
     JournalLine line = {{"op", "get"}, {"requested", asked.numObjects()}, {"answered", 0}};
 
-    if (fault != SimulatorState::eFault::NONE) {
+    if (fault != SimulatorState::eFault::NONE && fault != SimulatorState::eFault::MALFORMED_END) {
         out << "get: " << asked.numObjects() << " requested, not answered (fault "
             << SimulatorState::faultName(fault) << ")" << std::endl;
         line["fault"] = SimulatorState::faultName(fault);
@@ -335,6 +335,9 @@ void ObjectSimulator::serveRead(Connection& connection) {
             found += ' ' + describe(*extra);
         }
         line["answered"] = answer.getList().numObjects();
+        if (fault != SimulatorState::eFault::NONE) {
+            line["fault"] = SimulatorState::faultName(fault);
+        }
         out << "get: " << asked.numObjects() << " requested, " << answer.getList().numObjects()
             << " answered" << (found.empty() ? "" : ":") << found << std::endl;
     }
@@ -404,12 +407,16 @@ void ObjectSimulator::reply(Connection& connection) {
         case SimulatorState::eFault::GARBAGE:
             connection.out.append(GARBAGE_REPLY, GARBAGE_REPLY_SIZE);
             break;
-        case SimulatorState::eFault::NONE: {
+        case SimulatorState::eFault::NONE:
+        case SimulatorState::eFault::MALFORMED_END: {
             // The answer repeats the request's number, by which the client
             // tells it from any other frame.
             answer.setRequestId(request.getRequestId());
             std::string why;
             if (answer.encode(encoded, &why)) {
+                if (state.getFault() == SimulatorState::eFault::MALFORMED_END) {
+                    encoded.back() = ']';  // the document's closing brace
+                }
                 connection.out += encoded;
             } else {
                 out << "rejected: answer not sent: " << why << std::endl;

@@ -134,6 +134,8 @@ const char* SimulatorState::faultName(eFault fault) {
             return "close";
         case eFault::GARBAGE:
             return "garbage";
+        case eFault::MALFORMED_END:
+            return "malformed_end";
         case eFault::NONE:
         default:
             return "none";
@@ -217,15 +219,16 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
         if (fault != document.end()) {
             const std::string name = fault->is_string() ? fault->get<std::string>() : "";
             bool known = false;
-            for (const eFault candidate :
-                 {eFault::NONE, eFault::HANG, eFault::CLOSE, eFault::GARBAGE}) {
+            for (const eFault candidate : {eFault::NONE, eFault::HANG, eFault::CLOSE,
+                                           eFault::GARBAGE, eFault::MALFORMED_END}) {
                 if (name == faultName(candidate)) {
                     next.fault = candidate;
                     known = true;
                 }
             }
             if (!known) {
-                fail(KEY_FAULT, "must be \"none\", \"hang\", \"close\" or \"garbage\"");
+                fail(KEY_FAULT,
+                     "must be \"none\", \"hang\", \"close\", \"garbage\" or \"malformed_end\"");
             }
         }
     } catch (const std::exception& e) {

@@ -28,6 +28,9 @@ public:
         HANG,     // read requests, never answer
         CLOSE,    // close the connection without answering
         GARBAGE,  // answer with bytes that are no valid frame
+        // answer in full, but with the document's last byte spoiled: a
+        // reader takes in all of it before it can refuse it
+        MALFORMED_END,
     };
 
     static const char* faultName(eFault fault);

@@ -57,7 +57,11 @@ What a row may hold, besides the files (document, state) and the clock
   clock_weekday  the weekday (Sunday 0) the service's clock must show in its
             " Day of week" line
   samples, rss_growth_kib   resident memory and descriptors at two polls
-  peak_rss_kib  the most resident memory the service ever had (VmHWM)
+  hwm_rise_kib  (base, later, KiB): the peak resident memory (VmHWM) seen
+            after poll `later` at most that much above the one after `base`
+  rss_return_kib  (base, later, KiB): resident memory (VmRSS) after poll
+            `later` within that much of the one after `base`
+            (both taken with the service frozen between two polls)
   valgrind  run the service under memcheck; no leak, no error
 Every case with polls also checks that polls are 22 ticks apart, and every
 case that tarwendle-check is installed beside checks that the tool's
@@ -358,7 +362,11 @@ UNWRITABLE_LOG = ("cWlog: cannot write log file '/no/such/folder/service.log' of
                   "'file' (No such file or directory); its events go to standard error\n")
 # {"type":9}, then a comma: as many as fit in one frame with the rest.
 FLOOD_OBJECTS = 95000
-PEAK_RSS_KIB = 12 * 1024
+FLOOD = with_state(extra_objects=[{"type": 9}] * FLOOD_OBJECTS)
+# The worst answer may raise the service's peak this much over its normal
+# polls', and it must give the rest back by the poll after it.
+FLOOD_HWM_RISE_KIB = 4 * 1024
+FLOOD_RSS_RETURN_KIB = 1024
 
 
 EXTRA_DO2 = {"type": 3, "label": "DO2", "serial": 0xa1, "port": 5, "status": 0, "output": 2,
@@ -460,11 +468,20 @@ CASES.update({
     "stderr_shut_startup_failure": dict(document='{"cfg": {}', stderr_shut=True, exit=1,
                                         stdout=BANNER, log=config_lines(None)[:1]),
     # The largest answer within the frame bound, almost all of it objects of
-    # an unknown type, each logged and skipped: the service's memory peaks
-    # a few MiB above a normal run's.
-    "answer_flood": dict(document=doc(ALARM_RULE), polls=2,
-                         state=with_state(extra_objects=[{"type": 9}] * FLOOD_OBJECTS),
-                         peak_rss_kib=PEAK_RSS_KIB, timeout=120),
+    # an unknown type, each logged and skipped, between normal polls: the
+    # peak rises a few MiB over the normal polls' and the memory comes back.
+    "answer_flood": dict(document=doc(ALARM_RULE), polls=[INHIBITED] * 4,
+                         actions={2: FLOOD, 3: STATE},
+                         log_has=["INFO WendleEngine: We don't handle this type"],
+                         hwm_rise_kib=(2, 3, FLOOD_HWM_RISE_KIB),
+                         rss_return_kib=(2, 4, FLOOD_RSS_RETURN_KIB), timeout=120),
+    # The same flood spoiled at its very end: all of it is read, then refused.
+    "answer_flood_refused": dict(document=doc(ALARM_RULE),
+                                 polls=[INHIBITED, INHIBITED, "-", INHIBITED],
+                                 actions={2: dict(FLOOD, fault="malformed_end"), 3: STATE},
+                                 log_has=[BAD_RESPONSE],
+                                 hwm_rise_kib=(2, 3, FLOOD_HWM_RISE_KIB),
+                                 rss_return_kib=(2, 3, FLOOD_RSS_RETURN_KIB), timeout=120),
     # No answer for the configured output: the port keeps what it was built
     # with (no resting state), so the write carries state 0 and port 0 and
     # the simulator refuses it.
@@ -614,7 +631,6 @@ class Case:
         self.log = Log(self.path("service.log"))
         self.speed = row.get("speed", SPEED)
         self.deadline = time.monotonic() + row.get("timeout", 90)
-        self.peak_rss = None
 
     def path(self, name):
         return os.path.join(self.dir, name)
@@ -788,7 +804,8 @@ class Case:
             return int(re.search(r"^%s:\s+(\d+) kB" % field, f.read(), re.M).group(1))
 
     def sample(self):
-        return self.memory("VmRSS"), len(os.listdir("/proc/%d/fd" % self.pid("service")))
+        return dict(rss=self.memory("VmRSS"), hwm=self.memory("VmHWM"),
+                    fds=len(os.listdir("/proc/%d/fd" % self.pid("service"))))
 
     def run(self):
         row = self.row
@@ -799,15 +816,22 @@ class Case:
         actions = dict(row.get("actions", {}))
         varied = random.Random(7)
         samples = {}
+        # Peaks and returns are judged between two polls exactly; the soak's
+        # growth over thousands of polls is not, and at its speed a freeze
+        # could come too late.
+        frozen = {p for key in ("hwm_rise_kib", "rss_return_kib") for p in row.get(key, ())[:2]}
         acted = 0
         try:
             while time.monotonic() < self.deadline and process.poll() is None:
                 self.log.update()
                 done = self.log.completed() if poll_count else len(self.sets())
                 for number in range(acted + 1, done + 1):
-                    if number in actions:
+                    if number in frozen or number in actions:
                         with self.frozen_after(number):
-                            self.act(actions.pop(number))
+                            if number in frozen:
+                                samples[number] = self.sample()
+                            if number in actions:
+                                self.act(actions.pop(number))
                     if row.get("vary"):
                         self.set_state(with_state(status=varied.choice([1, 2]),
                                                   value=varied.choice([12.5, 50.0, 77.25])))
@@ -815,8 +839,6 @@ class Case:
                         samples[number] = self.sample()
                 acted = max(acted, done)
                 if poll_count and done >= poll_count:
-                    if "peak_rss_kib" in row:
-                        self.peak_rss = self.memory("VmHWM")
                     break
                 if not poll_count and wanted_sets is not None and done >= len(wanted_sets):
                     break
@@ -927,10 +949,10 @@ class Case:
             self.check_writes(row["writes"])
         if "samples" in row:
             self.check_samples(row, samples)
-        if "peak_rss_kib" in row:
-            self.notes.append("VmHWM %s kB" % self.peak_rss)
-            self.expect("peak resident memory within %d KiB" % row["peak_rss_kib"],
-                        self.peak_rss is not None and self.peak_rss <= row["peak_rss_kib"], True)
+        if "hwm_rise_kib" in row:
+            self.check_memory(samples, row["hwm_rise_kib"], "hwm", "peak (VmHWM) rise", False)
+        if "rss_return_kib" in row:
+            self.check_memory(samples, row["rss_return_kib"], "rss", "VmRSS return", True)
         if row.get("valgrind"):
             self.check_valgrind()
 
@@ -979,12 +1001,23 @@ class Case:
         if first not in samples or last not in samples:
             self.failures.append("no sample at polls %s: %r" % (row["samples"], samples))
             return
-        (rss0, fds0), (rss1, fds1) = samples[first], samples[last]
+        (rss0, fds0), (rss1, fds1) = [(samples[p]["rss"], samples[p]["fds"]) for p in (first, last)]
         self.notes.append("VmRSS %d kB at poll %d, %d kB at poll %d (%+d kB); fds %d, %d"
                           % (rss0, first, rss1, last, rss1 - rss0, fds0, fds1))
         self.expect("resident memory growth within %d KiB" % row["rss_growth_kib"],
                     rss1 - rss0 <= row["rss_growth_kib"], True)
         self.expect("open file descriptors", fds1, fds0)
+
+    def check_memory(self, samples, limits, field, what, both_ways):
+        base, later, kib = limits
+        if base not in samples or later not in samples:
+            self.failures.append("no memory sample at polls %d, %d: %r" % (base, later, samples))
+            return
+        before, after = samples[base][field], samples[later][field]
+        self.notes.append("%s: %d kB at poll %d, %d kB at poll %d (%+d kB)"
+                          % (what, before, base, after, later, after - before))
+        change = abs(after - before) if both_ways else after - before
+        self.expect("%s within %d KiB" % (what, kib), change <= kib, True)
 
     def check_valgrind(self):
         report = self.read("valgrind.log")

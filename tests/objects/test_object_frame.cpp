@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "FrameBytes.h"
 #include "cObjectAInput.h"
@@ -300,6 +303,70 @@ INSTANTIATE_TEST_SUITE_P(
                     Result::MALFORMED}),
     [](const ::testing::TestParamInfo<RequestCase>& info) { return info.param.name; });
 
+struct WalkCase {
+    const char* name;
+    std::vector<int> types;  // type codes in answer order
+};
+
+void PrintTo(const WalkCase& test, std::ostream* os) {
+    *os << test.name;
+}
+
+std::vector<int> cycle(std::vector<int> codes, std::size_t length) {
+    std::vector<int> types;
+    for (std::size_t i = 0; i < length; ++i) {
+        types.push_back(codes[i % codes.size()]);
+    }
+    return types;
+}
+
+class ObjectFrameWalk : public ::testing::TestWithParam<WalkCase> {};
+
+// Objects of unknown type are kept compactly, some of them shared; each one
+// handed out must still tell its own type at the end of the walk, also when
+// the frame is used again.
+TEST_P(ObjectFrameWalk, EveryObjectKeepsItsTypeAndPlace) {
+    const std::vector<int>& types = GetParam().types;
+    std::string entries;
+    for (const int type : types) {
+        entries += entries.empty() ? "[" : ",";
+        entries += type == cObject::TYPE_DIGITAL_INPUT ? "{" + DI + R"(,"status":1})"
+                                                       : R"({"type":)" + std::to_string(type) + "}";
+    }
+    const std::string bytes = document(entries + "]");
+    cObjectFrame frame;
+    for (int use = 1; use <= 2; ++use) {
+        std::size_t consumed = 0;
+        ASSERT_EQ(decode(bytes, frame, consumed), Result::COMPLETE);
+        cObjectList& list = frame.getList();
+        ASSERT_EQ(list.numObjects(), static_cast<int>(types.size()));
+
+        std::vector<cObject*> walked;
+        for (cObject* object = list.first(); object != nullptr; object = list.next()) {
+            walked.push_back(object);
+        }
+        ASSERT_EQ(walked.size(), types.size());
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            EXPECT_EQ(walked[i]->getType(), types[i]) << "use " << use << ", object " << i;
+            EXPECT_EQ(list.at(static_cast<int>(i)), walked[i]) << "use " << use << ", object " << i;
+            EXPECT_EQ(dynamic_cast<cObjectDInput*>(walked[i]) != nullptr,
+                      types[i] == cObject::TYPE_DIGITAL_INPUT)
+                << "use " << use << ", object " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ObjectFrameWalk,
+    ::testing::Values(WalkCase{"OneUnknownCode", cycle({9}, 5000)},
+                      WalkCase{"TwoCodesAlternating", cycle({9, 10}, 1000)},
+                      WalkCase{"MoreCodesThanAreShared", cycle({11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                                                20, 21, 22, 23, 24, 25, 26, 27},
+                                                               1000)},
+                      WalkCase{"KnownBetweenUnknown", cycle({9, 2, 9, 10, 2, 2, -1}, 700)},
+                      WalkCase{"ExtremeCodes", {INT32_MIN, INT32_MAX, 0, 1, 5, INT32_MIN}}),
+    [](const ::testing::TestParamInfo<WalkCase>& info) { return info.param.name; });
+
 class ObjectFrameMalformed : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(ObjectFrameMalformed, IsRejectedWithoutThrowingOrKeepingObjects) {
@@ -317,6 +384,21 @@ TEST_P(ObjectFrameMalformed, IsRejectedWithoutThrowingOrKeepingObjects) {
     } else {
         EXPECT_EQ(consumed, 0U);
     }
+}
+
+// The client reads a payload as a stream while it parses; it must come to
+// the same verdict as decoding the payload whole.
+TEST_P(ObjectFrameMalformed, IsRejectedAlikeWhenStreamed) {
+    const MalformedCase& test = GetParam();
+    if (test.expected != Result::MALFORMED) {
+        return;  // a stream is always one whole payload
+    }
+    cObjectFrame frame;
+    std::istringstream payload(test.bytes.substr(cObjectFrame::HEADER_SIZE));
+    std::string why;
+    EXPECT_EQ(frame.decodePayload(payload, &why), Result::MALFORMED);
+    EXPECT_EQ(frame.getList().numObjects(), 0);
+    EXPECT_FALSE(why.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -32,17 +33,27 @@ std::string answer(RequestId id, const std::string& objects = DI1_ALARM) {
                    (id ? R"(,"id":)" + std::to_string(*id) : std::string()) + "}");
 }
 
+// DI1 in alarm `count` times, as one answer's objects.
+std::string manyInputs(int count) {
+    std::string objects = DI1_ALARM;
+    for (int i = 1; i < count; ++i) {
+        objects += std::string(",") + DI1_ALARM;
+    }
+    return objects;
+}
+
 /*
  * An object service played from a script: on each connection it first sends
  * `greeting`, then answers every request with what the script makes of the
- * request's number, in one write, as a hostile or confused service would.
+ * request's number, in one write, as a hostile or confused service would;
+ * with `hangUp` it closes the connection after each answer.
  */
 class ScriptedService {
 public:
     using Script = std::function<std::string(RequestId)>;
 
-    ScriptedService(Script script, std::string greeting)
-        : script(std::move(script)), greeting(std::move(greeting)) {
+    ScriptedService(Script script, std::string greeting, bool hangUp = false)
+        : script(std::move(script)), greeting(std::move(greeting)), hangUp(hangUp) {
         listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -102,6 +113,9 @@ private:
                 request.decodePayload(payload.data(), payload.size());
                 const std::string bytes = script(request.getRequestId());
                 ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+                if (hangUp) {
+                    break;
+                }
             }
             connection = -1;
             ::close(fd);
@@ -110,6 +124,7 @@ private:
 
     Script script;
     std::string greeting;
+    bool hangUp;
     int listenFd = -1;
     int boundPort = 0;
     std::atomic<int> connection{-1};
@@ -122,6 +137,8 @@ struct LinkCase {
     std::string greeting;
     ScriptedService::Script script;
     const char* error;  // how the client's reason begins; null: the answer is taken
+    int objects = 1;    // in the answer taken
+    bool hangUp = false;
 };
 
 void PrintTo(const LinkCase& test, std::ostream* os) {
@@ -135,7 +152,7 @@ class ObjectLink : public ::testing::TestWithParam<LinkCase> {};
 TEST_P(ObjectLink, TakesOnlyTheAnswerToTheRequest) {
     const LinkCase& test = GetParam();
     CapturingAppender capture;
-    ScriptedService service(test.script, test.greeting);
+    ScriptedService service(test.script, test.greeting, test.hangUp);
     cObjectClient client;
     client.setTimeout(2000);
     ASSERT_TRUE(client.start("127.0.0.1", service.port())) << client.getLastError();
@@ -149,7 +166,7 @@ TEST_P(ObjectLink, TakesOnlyTheAnswerToTheRequest) {
     const cObjectList* reply = client.get(&request);
     if (test.error == nullptr) {
         ASSERT_NE(reply, nullptr) << client.getLastError();
-        EXPECT_EQ(reply->numObjects(), 1);
+        EXPECT_EQ(reply->numObjects(), test.objects);
         EXPECT_TRUE(capture.events().empty());
         return;
     }
@@ -171,6 +188,10 @@ INSTANTIATE_TEST_SUITE_P(
                  [](RequestId id) { return answer(*id - 1, "") + answer(id); }, NOT_THE_ANSWER},
         LinkCase{"FramePushedOnAccept", answer(std::nullopt, ""),
                  [](RequestId id) { return answer(id); }, NOT_THE_ANSWER},
+        // Pushed at accept but come only after the request went out, with the
+        // first number a client counting from 1 would send.
+        LinkCase{"PushedWithTheFirstNumber", "", [](RequestId) { return answer(1); },
+                 "not the answer to the request: it carries number 1, "},
         LinkCase{"WrongNumber", "", [](RequestId id) { return answer(*id + 1); },
                  "not the answer to the request: it carries number "},
         LinkCase{"NoNumber", "", [](RequestId) { return answer(std::nullopt); },
@@ -186,12 +207,55 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"TooDeep", "",
                  [](RequestId id) { return answer(id, R"({"type":9,"x":[[[1]]]})"); },
                  "malformed answer: "},
+        // The largest answers arrive in many pieces and are read as they come.
+        LinkCase{"LargeAnswer", "", [](RequestId id) { return answer(id, manyInputs(15000)); },
+                 nullptr, 15000},
+        LinkCase{"LargeAnswerSpoiledAtItsEnd", "",
+                 [](RequestId id) {
+                     std::string bytes = answer(id, manyInputs(15000));
+                     bytes.back() = ']';
+                     return bytes;
+                 },
+                 "malformed answer: "},
+        LinkCase{"HangsUpWithinTheAnswer", "",
+                 [](RequestId id) { return answer(id, manyInputs(2000)).substr(0, 50000); },
+                 "connection closed by the service", 0, true},
         LinkCase{"Refusal", "",
                  [](RequestId) {
                      return frameOf(R"({"version":1,"msgtype":0,"objects":[],"error":"no"})");
                  },
                  "service refused the request: no"}),
     [](const ::testing::TestParamInfo<LinkCase>& info) { return info.param.name; });
+
+// Numbers go on within a connection, and start anew, anywhere, on the next:
+// a service cannot make a frame ready for a request before it comes.
+TEST(ObjectLinkNumbers, StartAnywhereOnEachConnection) {
+    std::mutex guard;
+    std::vector<std::uint32_t> seen;
+    ScriptedService service(
+        [&](RequestId id) {
+            const std::lock_guard<std::mutex> lock(guard);
+            seen.push_back(id.value_or(0));
+            return answer(id);
+        },
+        "");
+    cObjectClient client;
+    cObjectDInput di;
+    cObjectList request;
+    request.setMsgType(cObjectFrame::MSG_READ);
+    request.add(&di);
+    ASSERT_TRUE(client.start("127.0.0.1", service.port())) << client.getLastError();
+    ASSERT_NE(client.get(&request), nullptr) << client.getLastError();
+    ASSERT_NE(client.get(&request), nullptr) << client.getLastError();
+    ASSERT_TRUE(client.start("127.0.0.1", service.port())) << client.getLastError();
+    ASSERT_NE(client.get(&request), nullptr) << client.getLastError();
+
+    const std::lock_guard<std::mutex> lock(guard);
+    ASSERT_EQ(seen.size(), 3U);
+    EXPECT_NE(seen[0], 1U);
+    EXPECT_EQ(seen[1], seen[0] + 1);
+    EXPECT_NE(seen[2], seen[1] + 1);
+}
 
 struct ConditionCase {
     const char* name;
