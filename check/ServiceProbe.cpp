@@ -15,8 +15,13 @@ namespace {
 // The answer for a port of that type, serial and label; null if none.
 cObject* answerFor(cObjectList& response, int type, const cObjectPort& port) {
     for (cObject* object = response.first(); object != nullptr; object = response.next()) {
+        // Only an object of a port's type may be taken for a port: one of an
+        // unknown type is a bare object.
+        if (object->getType() != type) {
+            continue;
+        }
         const auto* answered = static_cast<const cObjectPort*>(object);
-        if (object->getType() == type && answered->getDeviceSerial() == port.getDeviceSerial() &&
+        if (answered->getDeviceSerial() == port.getDeviceSerial() &&
             std::string(answered->getPortLabel()) == port.getPortLabel()) {
             return object;
         }
