@@ -62,20 +62,8 @@ void BM_PollInfo(benchmark::State& state) {
 void BM_PollDebug(benchmark::State& state) {
     pollInProcess(state, bench::Logging::DEBUG);
 }
-BENCHMARK(BM_PollInfo)
-    ->Arg(1)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PollDebug)
-    ->Arg(1)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PollInfo)->RangeMultiplier(10)->Range(1, 10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PollDebug)->RangeMultiplier(10)->Range(1, 10000)->Unit(benchmark::kMicrosecond);
 
 // The simulator's one request line per poll goes nowhere.
 class NullBuffer : public std::streambuf {

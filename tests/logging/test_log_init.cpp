@@ -32,6 +32,18 @@ std::string linkTarget(const std::string& link) {
     return length < 0 ? "" : std::string(target, static_cast<std::size_t>(length));
 }
 
+// Everything at INFO and above into one file, in the given layout.
+std::string fileConf(const std::string& logPath, const std::string& pattern) {
+    return "log4cpp.rootCategory=INFO, file\n"
+           "log4cpp.appender.file=org.apache.log4j.FileAppender\n"
+           "log4cpp.appender.file.fileName=" +
+           logPath +
+           "\n"
+           "log4cpp.appender.file.layout=org.apache.log4j.PatternLayout\n"
+           "log4cpp.appender.file.layout.ConversionPattern=" +
+           pattern + "\n";
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -40,15 +52,7 @@ std::string readFile(const std::string& path) {
 TEST(LogInit, PropertiesFileRoutesEventsByPriority) {
     const std::string logPath = ::testing::TempDir() + std::to_string(getpid()) + "-init-test.log";
     std::remove(logPath.c_str());
-    const std::string conf =
-        writeFile("init-test.conf",
-                  "log4cpp.rootCategory=INFO, file\n"
-                  "log4cpp.appender.file=org.apache.log4j.FileAppender\n"
-                  "log4cpp.appender.file.fileName=" +
-                      logPath +
-                      "\n"
-                      "log4cpp.appender.file.layout=org.apache.log4j.PatternLayout\n"
-                      "log4cpp.appender.file.layout.ConversionPattern=%p %c %m%n\n");
+    const std::string conf = writeFile("init-test.conf", fileConf(logPath, "%p %c %m%n"));
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     EXPECT_TRUE(cWlog::init(conf.c_str()));
@@ -131,15 +135,7 @@ TEST(LogInit, UnwritableLogFileIsNamedAsLog4cppReadsIt) {
 TEST(LogInit, ClosedStandardDescriptorsAreTakenByNullNotByTheLogFile) {
     const std::string logPath = ::testing::TempDir() + std::to_string(getpid()) + "-fd.log";
     std::remove(logPath.c_str());
-    const std::string conf =
-        writeFile("fd.conf",
-                  "log4cpp.rootCategory=INFO, file\n"
-                  "log4cpp.appender.file=org.apache.log4j.FileAppender\n"
-                  "log4cpp.appender.file.fileName=" +
-                      logPath +
-                      "\n"
-                      "log4cpp.appender.file.layout=org.apache.log4j.PatternLayout\n"
-                      "log4cpp.appender.file.layout.ConversionPattern=%p %m%n\n");
+    const std::string conf = writeFile("fd.conf", fileConf(logPath, "%p %m%n"));
     const int standard[] = {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
     int saved[3];
     std::fflush(nullptr);
