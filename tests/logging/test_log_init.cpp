@@ -105,26 +105,32 @@ TEST(LogInit, UnwritableLogFileIsNamedAndItsEventsGoToStandardError) {
 }
 
 // The file is named as log4cpp read it: either key prefix, blanks around
-// '=' and after the value.
+// '=' and after the value. Each row has an appender of its own name: log4cpp
+// registers appenders by name, and one built again under the same name
+// would orphan the last.
 TEST(LogInit, UnwritableLogFileIsNamedAsLog4cppReadsIt) {
     const std::string bad = ::testing::TempDir() + "no-such-dir/x.log";
-    const std::string appender =
-        "log4cpp.appender.lost.layout=org.apache.log4j.BasicLayout\n"
-        "log4cpp.appender.lost=org.apache.log4j.FileAppender\n"
-        "log4cpp.rootCategory=INFO, lost\n";
     const std::vector<std::string> fileNameLines = {
-        "log4cpp.appender.lost.fileName=" + bad,
-        "log4j.appender.lost.fileName = " + bad,
-        "  log4cpp.appender.lost.fileName\t=\t" + bad + "  ",
-        "log4j.appender.lost.fileName=" + bad + " # the controller's log",
+        "log4cpp.appender.%.fileName=" + bad,
+        "log4j.appender.%.fileName = " + bad,
+        "  log4cpp.appender.%.fileName\t=\t" + bad + "  ",
+        "log4j.appender.%.fileName=" + bad + " # the controller's log",
     };
-    for (const std::string& line : fileNameLines) {
-        const std::string conf = writeFile("named.conf", line + "\n" + appender);
+    for (std::size_t row = 0; row < fileNameLines.size(); ++row) {
+        const std::string name = "lost" + std::to_string(row);
+        std::string line = fileNameLines[row];
+        line.replace(line.find('%'), 1, name);
+        const std::string key = "log4cpp.appender." + name;
+        const std::string conf = writeFile(
+            "named.conf", line + "\n" + key + ".layout=org.apache.log4j.BasicLayout\n" + key +
+                              "=org.apache.log4j.FileAppender\nlog4cpp.rootCategory=INFO, " + name +
+                              "\n");
         ::testing::internal::CaptureStderr();
         EXPECT_TRUE(cWlog::init(conf.c_str())) << line;
         const std::string err = ::testing::internal::GetCapturedStderr();
-        EXPECT_NE(err.find("cWlog: cannot write log file '" + bad + "' of appender 'lost' ("),
-                  std::string::npos)
+        EXPECT_NE(
+            err.find("cWlog: cannot write log file '" + bad + "' of appender '" + name + "' ("),
+            std::string::npos)
             << line << "\n"
             << err;
     }
