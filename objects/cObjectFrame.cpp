@@ -1,7 +1,9 @@
 #include "cObjectFrame.h"
 
+#include <algorithm>
 #include <climits>
 #include <exception>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -21,6 +23,20 @@ const char* const KEY_APPLIED = "applied";
 const char* const KEY_ERROR = "error";
 const char* const KEY_TYPE = "type";
 const char* const KEY_ID = "id";
+// What names a port on the wire: all that a read request carries of it.
+const char* const NAME_MEMBERS[] = {KEY_TYPE, "label", "serial"};
+
+// Whether an entry holds nothing but a name. Such an entry is not tried
+// whole: a read request of hundreds of ports would cost an exception each.
+bool holdsOnlyAName(const nlohmann::json& in) {
+    for (const auto& member : in.items()) {
+        if (std::find(std::begin(NAME_MEMBERS), std::end(NAME_MEMBERS), member.key()) ==
+            std::end(NAME_MEMBERS)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 void setReason(std::string* reason, std::string text) {
     if (reason != nullptr) {
@@ -140,14 +156,21 @@ cObjectFrame::eResult cObjectFrame::decodeWith(
             decodeObjectInto(in, into);
             return;
         }
-        try {
-            decodeObjectInto(in, into);
-        } catch (const std::exception& e) {
+        if (holdsOnlyAName(in)) {
             if (notWhole.empty()) {
-                notWhole = e.what();
+                notWhole = "an object is named where it must be whole";
             }
-            into.adopt(decodeName(in));
+        } else {
+            try {
+                decodeObjectInto(in, into);
+                return;
+            } catch (const std::exception& e) {
+                if (notWhole.empty()) {
+                    notWhole = e.what();
+                }
+            }
         }
+        into.adopt(decodeName(in));
     };
     try {
         cObjectFrameParser parser(list, decodeEntry);
