@@ -16,6 +16,7 @@
 #include "ConfigLint.h"
 #include "EngineSettings.h"
 #include "MomentExplainer.h"
+#include "ObjectCodes.h"
 #include "Paths.h"
 #include "RuleWords.h"
 #include "ServiceProbe.h"
@@ -49,7 +50,7 @@ struct Options {
     bool explain = false;
     std::time_t at = 0;
     std::vector<MomentExplainer::Input> inputs;
-    cObject::eObjectIOState resting = cObject::IOSTATE_LOW;
+    cObject::eObjectIOState resting = object_codes::kLow;
 };
 
 // False, with why, on a usage error; `help` when help was asked for.
@@ -101,7 +102,7 @@ bool parse(const std::vector<std::string>& arguments, Options& options, bool& he
                 why = "--default must be high or low, not \"" + text + "\"";
                 return false;
             }
-            options.resting = text == "high" ? cObject::IOSTATE_HIGH : cObject::IOSTATE_LOW;
+            options.resting = text == "high" ? object_codes::kHigh : object_codes::kLow;
             haveExplainOption = true;
         } else if (word.size() > 1 && word[0] == '-') {
             why = "unknown option " + word;

@@ -247,11 +247,11 @@ void ConfigCheck::building(const std::string& path, const nlohmann::json& entry)
     currentEntry = path.empty() ? json(nullptr) : entry;
 }
 
-void ConfigCheck::built(const std::string& path, const WendleEngine::DigitalTrigger& trigger) {
+void ConfigCheck::built(const std::string& path, WendleEngine::DigitalTrigger& trigger) {
     builtTriggers.push_back({"cfg." + path, currentEntry, &trigger, nullptr});
 }
 
-void ConfigCheck::built(const std::string& path, const WendleEngine::AnalogTrigger& trigger) {
+void ConfigCheck::built(const std::string& path, WendleEngine::AnalogTrigger& trigger) {
     builtTriggers.push_back({"cfg." + path, currentEntry, nullptr, &trigger});
 }
 

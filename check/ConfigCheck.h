@@ -22,8 +22,8 @@ public:
     struct Trigger {
         std::string path;  // "cfg.triggers[0]"
         nlohmann::json entry;
-        const WendleEngine::DigitalTrigger* digital = nullptr;
-        const WendleEngine::AnalogTrigger* analog = nullptr;
+        WendleEngine::DigitalTrigger* digital = nullptr;
+        WendleEngine::AnalogTrigger* analog = nullptr;
     };
     struct Window {
         std::string path;
@@ -57,8 +57,8 @@ public:
 
 private:
     void building(const std::string& path, const nlohmann::json& entry) override;
-    void built(const std::string& path, const WendleEngine::DigitalTrigger& trigger) override;
-    void built(const std::string& path, const WendleEngine::AnalogTrigger& trigger) override;
+    void built(const std::string& path, WendleEngine::DigitalTrigger& trigger) override;
+    void built(const std::string& path, WendleEngine::AnalogTrigger& trigger) override;
     void built(const std::string& path, const WendleEngine::TimeLimit& limit,
                bool mustrun) override;
     void skipped(const std::string& path) override;

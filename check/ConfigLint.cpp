@@ -188,12 +188,10 @@ void ConfigLint::duplicates(const std::vector<ConfigCheck::Trigger>& triggers) {
         for (std::size_t earlier = 0; earlier < later; ++earlier) {
             const ConfigCheck::Trigger& a = triggers[earlier];
             const ConfigCheck::Trigger& b = triggers[later];
-            const cObjectPort* portA = a.digital != nullptr
-                                           ? static_cast<const cObjectPort*>(a.digital)
-                                           : static_cast<const cObjectPort*>(a.analog);
-            const cObjectPort* portB = b.digital != nullptr
-                                           ? static_cast<const cObjectPort*>(b.digital)
-                                           : static_cast<const cObjectPort*>(b.analog);
+            cObjectPort* portA = a.digital != nullptr ? static_cast<cObjectPort*>(a.digital)
+                                                      : static_cast<cObjectPort*>(a.analog);
+            cObjectPort* portB = b.digital != nullptr ? static_cast<cObjectPort*>(b.digital)
+                                                      : static_cast<cObjectPort*>(b.analog);
             const bool same = (a.digital != nullptr) == (b.digital != nullptr) &&
                               portA->getDeviceSerial() == portB->getDeviceSerial() &&
                               std::string(portA->getPortLabel()) == portB->getPortLabel() &&

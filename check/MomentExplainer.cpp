@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "LocalTime.h"
+#include "ObjectCodes.h"
 #include "RuleText.h"
 #include "RuleWords.h"
 #include "ScriptedService.h"
@@ -16,18 +17,18 @@ namespace {
 
 constexpr unsigned int kOutputPortId = 1;  // any: the engine only echoes it
 
-std::string reading(const WendleEngine::DigitalTrigger& trigger) {
+std::string reading(WendleEngine::DigitalTrigger& trigger) {
     switch (trigger.getPortStatus()) {
-        case cObject::STATUS_ALARM_SET:
+        case object_codes::kAlarmSet:
             return "in alarm";
-        case cObject::STATUS_ALARM_CLEAR:
+        case object_codes::kAlarmClear:
             return "not in alarm";
         default:
             return "not reported";
     }
 }
 
-bool sameInput(const MomentExplainer::Input& input, const cObjectPort& port) {
+bool sameInput(const MomentExplainer::Input& input, cObjectPort& port) {
     return input.device == port.getDeviceSerial() && input.label == port.getPortLabel();
 }
 
@@ -103,8 +104,8 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
             auto object = std::make_unique<cObjectDInput>();
             object->setPortLabel(input.label.c_str());
             object->setDeviceSerial(input.device);
-            object->setPortStatus(input.reading == Reading::ALARM ? cObject::STATUS_ALARM_SET
-                                                                  : cObject::STATUS_ALARM_CLEAR);
+            object->setPortStatus(input.reading == Reading::ALARM ? object_codes::kAlarmSet
+                                                                  : object_codes::kAlarmClear);
             answered.answer(std::move(object));
         } else if (input.reading == Reading::NUMBER) {
             auto object = std::make_unique<cObjectAInput>();
@@ -122,7 +123,7 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
     output->setDefaultState(resting);
     answered.answer(std::move(output));
 
-    engine.useClient(std::move(service));
+    engine.useService(std::move(service));
     engine.useClock([at] { return at; });
     engine.update_ports();
 

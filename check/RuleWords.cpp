@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "ObjectCodes.h"
+
 namespace {
 
 constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -29,9 +31,9 @@ std::string RuleWords::dayName(int day) {
 
 const char* RuleWords::ioState(cObject::eObjectIOState state) {
     switch (state) {
-        case cObject::IOSTATE_HIGH:
+        case object_codes::kHigh:
             return "HIGH";
-        case cObject::IOSTATE_LOW:
+        case object_codes::kLow:
             return "LOW";
         default:
             return "none";
@@ -44,11 +46,11 @@ std::string RuleWords::device(unsigned int serial) {
     return text;
 }
 
-std::string RuleWords::port(const cObjectPort& port) {
+std::string RuleWords::port(cObjectPort& port) {
     return std::string(port.getPortLabel()) + " on device " + device(port.getDeviceSerial());
 }
 
-std::string RuleWords::output(const WendleEngine::OutputPort& output) {
+std::string RuleWords::output(WendleEngine::OutputPort& output) {
     return "drives " + port(output);
 }
 
@@ -72,7 +74,7 @@ std::string RuleWords::level(float value) {
     return text;
 }
 
-std::string RuleWords::trigger(const WendleEngine::DigitalTrigger& trigger) {
+std::string RuleWords::trigger(WendleEngine::DigitalTrigger& trigger) {
     switch (trigger.operation) {
         case WendleEngine::DigitalTrigger::OPERATION_ALARM:
             return "releases while " + port(trigger) + " is in alarm";
@@ -83,7 +85,7 @@ std::string RuleWords::trigger(const WendleEngine::DigitalTrigger& trigger) {
     }
 }
 
-std::string RuleWords::trigger(const WendleEngine::AnalogTrigger& trigger) {
+std::string RuleWords::trigger(WendleEngine::AnalogTrigger& trigger) {
     switch (trigger.operation) {
         case WendleEngine::AnalogTrigger::OPERATION_GT:
             return "releases while " + port(trigger) + " is above " + level(trigger.level);

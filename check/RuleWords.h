@@ -12,13 +12,13 @@
 class RuleWords {
 public:
     // "DI1 on device a1"
-    static std::string port(const cObjectPort& port);
+    static std::string port(cObjectPort& port);
     static std::string device(unsigned int serial);
     // "drives DO1 on device a1"
-    static std::string output(const WendleEngine::OutputPort& output);
+    static std::string output(WendleEngine::OutputPort& output);
     // "releases while DI1 on device a1 is in alarm"
-    static std::string trigger(const WendleEngine::DigitalTrigger& trigger);
-    static std::string trigger(const WendleEngine::AnalogTrigger& trigger);
+    static std::string trigger(WendleEngine::DigitalTrigger& trigger);
+    static std::string trigger(WendleEngine::AnalogTrigger& trigger);
     // "forces release Mon–Fri 07:30–08:00:59"
     static std::string window(const WendleEngine::TimeLimit& limit, bool mustrun);
     // "Mon–Fri", "Sun, Sat", "every day"; "no day" when none is 0 to 6.

@@ -1,23 +1,22 @@
 #include "ScriptedService.h"
 
+#include "cObjectDOutput.h"
+
 void ScriptedService::answer(std::unique_ptr<cObject> object) {
     objects.push_back(std::move(object));
 }
 
-bool ScriptedService::start(const char* /*host*/, int /*port*/) {
-    return true;
-}
+void ScriptedService::start(const char* /*host*/, int /*port*/) {}
 
 cObjectList* ScriptedService::get(cObjectList* /*request*/) {
-    response.clear();
+    response = std::make_unique<cObjectList>();
     for (const std::unique_ptr<cObject>& object : objects) {
-        response.adopt(std::unique_ptr<cObject>(object->clone()));
+        response->add(object.get());
     }
-    return &response;
+    return response.get();
 }
 
-bool ScriptedService::set(cObject* object) {
+void ScriptedService::set(cObject* object) {
     writtenState = static_cast<cObjectDOutput*>(object)->getOutputState();
     ++writes;
-    return true;
 }

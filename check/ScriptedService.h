@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "cObjectClient.h"
-#include "cObjectDOutput.h"
+#include "ObjectCodes.h"
+#include "ObjectService.h"
 #include "cObjectList.h"
 
 /*
@@ -13,23 +13,24 @@
  * with the objects it was given, and keeps the output state the engine
  * writes instead of sending it anywhere.
  */
-class ScriptedService : public cObjectClient {
+class ScriptedService : public ObjectService {
 public:
     // Answered to every read, in this order.
     void answer(std::unique_ptr<cObject> object);
 
-    bool start(const char* host, int port) override;
+    void start(const char* host, int port) override;
     cObjectList* get(cObjectList* request) override;
-    bool set(cObject* object) override;
+    void set(cObject* object) override;
 
-    // The state the engine wrote; IOSTATE_NONE before any write.
+    // The state the engine wrote; none before any write.
     cObject::eObjectIOState written() const { return writtenState; }
     bool wasWritten() const { return writes > 0; }
 
 private:
     std::vector<std::unique_ptr<cObject>> objects;
-    cObjectList response;
-    cObject::eObjectIOState writtenState = cObject::IOSTATE_NONE;
+    // A reply lends the objects above; a new one for every read.
+    std::unique_ptr<cObjectList> response;
+    cObject::eObjectIOState writtenState = object_codes::kStateNone;
     int writes = 0;
 };
 

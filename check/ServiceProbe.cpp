@@ -3,6 +3,8 @@
 #include <string>
 
 #include "EngineSettings.h"
+#include "ObjectCodes.h"
+#include "ObjectLibrary.h"
 #include "RuleWords.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
@@ -13,14 +15,14 @@
 namespace {
 
 // The answer for a port of that type, serial and label; null if none.
-cObject* answerFor(cObjectList& response, int type, const cObjectPort& port) {
+cObject* answerFor(cObjectList& response, int type, cObjectPort& port) {
     for (cObject* object = response.first(); object != nullptr; object = response.next()) {
         // Only an object of a port's type may be taken for a port: one of an
         // unknown type is a bare object.
         if (object->getType() != type) {
             continue;
         }
-        const auto* answered = static_cast<const cObjectPort*>(object);
+        auto* answered = static_cast<cObjectPort*>(object);
         if (answered->getDeviceSerial() == port.getDeviceSerial() &&
             std::string(answered->getPortLabel()) == port.getPortLabel()) {
             return object;
@@ -29,19 +31,19 @@ cObject* answerFor(cObjectList& response, int type, const cObjectPort& port) {
     return nullptr;
 }
 
-std::string describe(const cObject& object) {
+std::string describe(cObject& object) {
     switch (object.getType()) {
-        case cObject::TYPE_DIGITAL_INPUT: {
-            const auto status = static_cast<const cObjectDInput&>(object).getPortStatus();
-            return status == cObject::STATUS_ALARM_SET     ? "in alarm"
-                   : status == cObject::STATUS_ALARM_CLEAR ? "not in alarm"
-                                                           : "no alarm status";
+        case object_codes::kDigitalInput: {
+            const auto status = static_cast<cObjectDInput&>(object).getPortStatus();
+            return status == object_codes::kAlarmSet     ? "in alarm"
+                   : status == object_codes::kAlarmClear ? "not in alarm"
+                                                         : "no alarm status";
         }
-        case cObject::TYPE_ANALOG_INPUT:
+        case object_codes::kAnalogInput:
             return "value " +
-                   RuleWords::level(static_cast<const cObjectAInput&>(object).getCalculatedValue());
+                   RuleWords::level(static_cast<cObjectAInput&>(object).getCalculatedValue());
         default: {
-            const auto& output = static_cast<const cObjectDOutput&>(object);
+            auto& output = static_cast<cObjectDOutput&>(object);
             return std::string("output ") + RuleWords::ioState(output.getOutputState()) +
                    ", resting " + RuleWords::ioState(output.getDefaultState()) + ", port id " +
                    std::to_string(output.getPortId());
@@ -62,13 +64,13 @@ bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::os
     client.start(host, port);
     cObjectList* response = client.get(&request);
     if (response == nullptr) {
-        out << "  cannot read from it: " << client.getLastError() << "\n";
+        out << "  cannot read from it: " << ObjectLibrary::lastFailure(client) << "\n";
         return false;
     }
 
     bool all = true;
-    auto report = [&](const std::string& path, int type, const cObjectPort& wanted) {
-        const cObject* answer = answerFor(*response, type, wanted);
+    auto report = [&](const std::string& path, int type, cObjectPort& wanted) {
+        cObject* answer = answerFor(*response, type, wanted);
         out << "  " << path << ": " << RuleWords::port(wanted) << ": "
             << (answer != nullptr ? describe(*answer)
                                   : "not answered: no such port (check label and device id)")
@@ -77,11 +79,11 @@ bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::os
     };
     for (const ConfigCheck::Trigger& trigger : check.triggers()) {
         if (trigger.digital != nullptr) {
-            report(trigger.path, cObject::TYPE_DIGITAL_INPUT, *trigger.digital);
+            report(trigger.path, object_codes::kDigitalInput, *trigger.digital);
         } else {
-            report(trigger.path, cObject::TYPE_ANALOG_INPUT, *trigger.analog);
+            report(trigger.path, object_codes::kAnalogInput, *trigger.analog);
         }
     }
-    report("cfg.output", cObject::TYPE_DIGITAL_OUTPUT, engine.getOutput());
+    report("cfg.output", object_codes::kDigitalOutput, engine.getOutput());
     return all;
 }

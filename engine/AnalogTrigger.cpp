@@ -21,7 +21,7 @@ WendleEngine::AnalogTrigger::~AnalogTrigger() = default;
 
 // Ordered comparisons: a value equal to the level, or nan on either side,
 // never releases.
-bool WendleEngine::AnalogTrigger::shouldRelease() const {
+bool WendleEngine::AnalogTrigger::shouldRelease() {
     switch (operation) {
         case OPERATION_GT:
             return getCalculatedValue() > level;

@@ -1,5 +1,6 @@
 #include <string>
 
+#include "ObjectCodes.h"
 #include "RuleText.h"
 #include "WendleEngine.h"
 
@@ -16,12 +17,12 @@ WendleEngine::DigitalTrigger::DigitalTrigger(nlohmann::json entry) {
 
 WendleEngine::DigitalTrigger::~DigitalTrigger() = default;
 
-bool WendleEngine::DigitalTrigger::shouldRelease() const {
+bool WendleEngine::DigitalTrigger::shouldRelease() {
     switch (operation) {
         case OPERATION_ALARM:
-            return getPortStatus() == STATUS_ALARM_SET;
+            return getPortStatus() == object_codes::kAlarmSet;
         case OPERATION_NOALARM:
-            return getPortStatus() == STATUS_ALARM_CLEAR;
+            return getPortStatus() == object_codes::kAlarmClear;
         default:
             return false;
     }

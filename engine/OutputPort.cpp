@@ -1,5 +1,6 @@
 #include <string>
 
+#include "ObjectCodes.h"
 #include "RuleText.h"
 #include "WendleEngine.h"
 
@@ -15,19 +16,19 @@ void WendleEngine::OutputPort::parse(nlohmann::json output) {
 // Each branch reads the default state afresh; a state other than high or
 // low leaves the output state as the last poll copied it in.
 void WendleEngine::OutputPort::Inhibit() {
-    if (getDefaultState() == IOSTATE_HIGH) {
-        setOutputState(IOSTATE_HIGH);
+    if (getDefaultState() == object_codes::kHigh) {
+        setOutputState(object_codes::kHigh);
     }
-    if (getDefaultState() == IOSTATE_LOW) {
-        setOutputState(IOSTATE_LOW);
+    if (getDefaultState() == object_codes::kLow) {
+        setOutputState(object_codes::kLow);
     }
 }
 
 void WendleEngine::OutputPort::Release() {
-    if (getDefaultState() == IOSTATE_HIGH) {
-        setOutputState(IOSTATE_LOW);
+    if (getDefaultState() == object_codes::kHigh) {
+        setOutputState(object_codes::kLow);
     }
-    if (getDefaultState() == IOSTATE_LOW) {
-        setOutputState(IOSTATE_HIGH);
+    if (getDefaultState() == object_codes::kLow) {
+        setOutputState(object_codes::kHigh);
     }
 }

@@ -13,8 +13,11 @@
 #include <string>
 #include <utility>
 
+#include "ClientService.h"
 #include "EngineSettings.h"
 #include "LocalTime.h"
+#include "ObjectCodes.h"
+#include "ObjectLibrary.h"
 
 WendleEngine* WendleEngine::_WendleEngine = nullptr;
 
@@ -36,8 +39,8 @@ std::string entryPath(const char* name, const nlohmann::json& container,
 class Unheard : public WendleEngine::BuildListener {
 public:
     void building(const std::string& /*path*/, const nlohmann::json& /*entry*/) override {}
-    void built(const std::string& /*path*/, const WendleEngine::DigitalTrigger& /*t*/) override {}
-    void built(const std::string& /*path*/, const WendleEngine::AnalogTrigger& /*t*/) override {}
+    void built(const std::string& /*path*/, WendleEngine::DigitalTrigger& /*t*/) override {}
+    void built(const std::string& /*path*/, WendleEngine::AnalogTrigger& /*t*/) override {}
     void built(const std::string& /*path*/, const WendleEngine::TimeLimit& /*limit*/,
                bool /*mustrun*/) override {}
     void skipped(const std::string& /*path*/) override {}
@@ -102,23 +105,24 @@ WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
         }
     }
 
-    client = std::make_unique<cObjectClient>();
+    client = std::make_unique<ClientService>(std::make_unique<cObjectClient>());
 
     told.building("", section);
     requireSendableRequest();
 }
 
 /*
- * A request over the object service's frame bound (a huge label, tens of
- * thousands of triggers) could never be sent: the service would run and
- * fail every poll. Start-up is where that can still stop it, with a reason.
+ * A request the object library could never send (over our protocol's frame
+ * bound: a huge label, tens of thousands of triggers) would fail every poll
+ * of a running service. Start-up is where that can still stop it, with a
+ * reason.
  */
 void WendleEngine::requireSendableRequest() {
     cObjectList probe;
     probe.setMsgType(engine_settings::kReadObjects);
     listPorts(probe);
-    std::string why;
-    if (!cObjectClient::fitsInAFrame(probe, why)) {
+    const std::string why = ObjectLibrary::unsendable(probe);
+    if (!why.empty()) {
         throw std::length_error(why);
     }
 }
@@ -136,6 +140,10 @@ void WendleEngine::listPorts(cObjectList& list) {
 }
 
 void WendleEngine::useClient(std::unique_ptr<cObjectClient> replacement) {
+    client = std::make_unique<ClientService>(std::move(replacement));
+}
+
+void WendleEngine::useService(std::unique_ptr<ObjectService> replacement) {
     client = std::move(replacement);
 }
 
@@ -164,8 +172,7 @@ void WendleEngine::run() {
     log << "Output Port is: " << std::hex << output.getDeviceSerial() << ": '"
         << output.getPortLabel() << "'   " << std::endl;
 
-    // An unreachable service shows up as polls without a response; the
-    // client reconnects by itself.
+    // An unreachable service shows up as polls without a response.
     client->start(engine_settings::kServiceHost, engine_settings::kServicePort);
 
     for (;;) {
@@ -184,7 +191,7 @@ void WendleEngine::run() {
 void WendleEngine::update_ports() {
     tracing = debug.isEnabled();
 
-    request.clear();
+    cObjectList request;
     request.setMsgType(engine_settings::kReadObjects);
 
     if (tracing) {
@@ -198,7 +205,7 @@ void WendleEngine::update_ports() {
             debug << "DeviceID: " << trigger->getDeviceSerial() << " " << std::endl;
         }
         // A digital input the response leaves out counts as unreported.
-        trigger->setPortStatus(cObject::STATUS_CLEARED);
+        trigger->setPortStatus(object_codes::kStatusCleared);
         request.add(trigger.get());
     }
     for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
@@ -222,7 +229,7 @@ void WendleEngine::update_ports() {
     digital_index.rewind();
     for (cObject* object = response->first(); object != nullptr; object = response->next()) {
         switch (object->getType()) {
-            case cObject::TYPE_DIGITAL_OUTPUT: {
+            case object_codes::kDigitalOutput: {
                 // Every digital output in a response is taken: the last one wins.
                 auto* port = static_cast<cObjectDOutput*>(object);
                 if (tracing) {
@@ -235,13 +242,13 @@ void WendleEngine::update_ports() {
                 output.setPortId(port->getPortId());
                 break;
             }
-            case cObject::TYPE_ANALOG_INPUT:
+            case object_codes::kAnalogInput:
                 if (tracing) {
                     debug << "Got Analog input" << std::endl;
                 }
                 update_trigger(static_cast<cObjectAInput*>(object));
                 break;
-            case cObject::TYPE_DIGITAL_INPUT:
+            case object_codes::kDigitalInput:
                 if (tracing) {
                     debug << "Got Digital Input " << std::endl;
                 }
@@ -276,8 +283,8 @@ void WendleEngine::update_trigger(cObjectDInput* input) {
         if (tracing) {
             debug << "Setting " << trigger->getDeviceSerial() << ":" << trigger->getPortLabel()
                   << " to "
-                  << (trigger->getPortStatus() == cObject::STATUS_ALARM_SET ? "ALARM_SET"
-                                                                            : "ALARM_CLEAR")
+                  << (trigger->getPortStatus() == object_codes::kAlarmSet ? "ALARM_SET"
+                                                                          : "ALARM_CLEAR")
                   << " " << std::endl;
         }
     }
@@ -317,13 +324,13 @@ void WendleEngine::update_output() {
     cObjectDOutput message;
     message.setDeviceSerial(output.getDeviceSerial());
     message.setPortId(output.getPortId());
-    if (output.getOutputState() == cObject::IOSTATE_HIGH) {
+    if (output.getOutputState() == object_codes::kHigh) {
         debug << "Setting Output to HIGH " << std::endl;
-    } else if (output.getOutputState() == cObject::IOSTATE_LOW) {
+    } else if (output.getOutputState() == object_codes::kLow) {
         debug << "Setting Output to LOW " << std::endl;
     }
     message.setOutputState(output.getOutputState());
-    message.setDefaultState(cObject::IOSTATE_NONE);
+    message.setDefaultState(object_codes::kStateNone);
     client->set(&message);
 }
 

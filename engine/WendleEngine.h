@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ObjectService.h"
 #include "PortIndex.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
@@ -20,6 +21,10 @@
  * The output-control engine: owns the controlled output, the trigger rules
  * and the weekly time windows, and decides on every poll whether the output
  * is released or inhibited.
+ *
+ * The object library is used only through the operations that every build
+ * of it has, a controller's own included: getters that need not be const,
+ * codes by value (ObjectCodes.h), a fresh request list for every poll.
  */
 class WendleEngine : public cWlog2 {
 public:
@@ -50,7 +55,7 @@ public:
         explicit DigitalTrigger(nlohmann::json entry);
         ~DigitalTrigger() override;
 
-        bool shouldRelease() const;
+        bool shouldRelease();
 
         int32_t operation = OPERATION_NONE;
     };
@@ -66,7 +71,7 @@ public:
         explicit AnalogTrigger(nlohmann::json entry);
         ~AnalogTrigger() override;
 
-        bool shouldRelease() const;
+        bool shouldRelease();
 
         int32_t operation = OPERATION_NONE;
         float level = 0.0F;
@@ -104,8 +109,8 @@ public:
         // The last call, with path "" and the whole section, precedes the
         // check that the poll's request can be sent.
         virtual void building(const std::string& path, const nlohmann::json& entry) = 0;
-        virtual void built(const std::string& path, const DigitalTrigger& trigger) = 0;
-        virtual void built(const std::string& path, const AnalogTrigger& trigger) = 0;
+        virtual void built(const std::string& path, DigitalTrigger& trigger) = 0;
+        virtual void built(const std::string& path, AnalogTrigger& trigger) = 0;
         virtual void built(const std::string& path, const TimeLimit& limit, bool mustrun) = 0;
         // A trigger entry of neither type, passed over.
         virtual void skipped(const std::string& path) = 0;
@@ -138,10 +143,13 @@ public:
 
     // Adds every port a poll reads to `list`, in the poll's order.
     void listPorts(cObjectList& list);
-    const OutputPort& getOutput() const { return output; }
+    OutputPort& getOutput() { return output; }
 
-    // Talks to another object service (a fake in tests and benchmarks).
+    // Talks to the object service through another client (of our own
+    // library, whose operations tests and benchmarks may override).
     void useClient(std::unique_ptr<cObjectClient> replacement);
+    // Talks to something else in the object service's place.
+    void useService(std::unique_ptr<ObjectService> replacement);
     // Judges the windows at the instants `clock` gives instead of now.
     void useClock(std::function<std::time_t()> replacement);
 
@@ -152,7 +160,7 @@ private:
     void askWindows(const std::vector<TimeLimit>& limits, const std::tm& now, const char* heading,
                     bool verdict, bool& release);
 
-    std::unique_ptr<cObjectClient> client;
+    std::unique_ptr<ObjectService> client;
     std::function<std::time_t()> clock;
     OutputPort output;
     std::vector<std::unique_ptr<AnalogTrigger>> analog_triggers;
@@ -164,8 +172,6 @@ private:
     // without scanning every trigger for every input.
     PortIndex<AnalogTrigger> analog_index;
     PortIndex<DigitalTrigger> digital_index;
-    // The read request, rebuilt every poll in storage kept from the last.
-    cObjectList request;
     // Whether this poll formats its debug lines at all.
     bool tracing = false;
 };
