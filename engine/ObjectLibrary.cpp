@@ -1,6 +1,19 @@
 // Our own object library: its frame bound and its reasons.
 #include "ObjectLibrary.h"
 
+#include "ObjectCodes.h"
+
+// The engine's codes by value are our library's named ones.
+static_assert(object_codes::kDigitalInput == cObject::TYPE_DIGITAL_INPUT);
+static_assert(object_codes::kDigitalOutput == cObject::TYPE_DIGITAL_OUTPUT);
+static_assert(object_codes::kAnalogInput == cObject::TYPE_ANALOG_INPUT);
+static_assert(object_codes::kStatusCleared == cObject::STATUS_CLEARED);
+static_assert(object_codes::kAlarmSet == cObject::STATUS_ALARM_SET);
+static_assert(object_codes::kAlarmClear == cObject::STATUS_ALARM_CLEAR);
+static_assert(object_codes::kStateNone == cObject::IOSTATE_NONE);
+static_assert(object_codes::kHigh == cObject::IOSTATE_HIGH);
+static_assert(object_codes::kLow == cObject::IOSTATE_LOW);
+
 std::string ObjectLibrary::unsendable(cObjectList& request) {
     std::string why;
     return cObjectClient::fitsInAFrame(request, why) ? std::string() : why;

@@ -67,6 +67,16 @@ Every case with polls also checks that polls are 22 ticks apart, and every
 case that tarwendle-check is installed beside checks that the tool's
 verdict on the case's document is the service's: 1 when it failed to
 start, 0 when it ran.
+
+A service built against another object library (tests/sdk, whose client
+answers in-process from OVTOBJ_STATE and records each call in OVTOBJ_CALLS)
+runs the same rows with --in-process-library: no objsim, the same state
+file, and the library's record in place of the simulator's journal. Each
+such case also checks the calls themselves: one start, of 127.0.0.1 port
+60000, before the first read; every read of message type 1, its digital
+inputs first with their status reset, the output last; every write a
+digital output with default state 0. --save-log keeps the log of the
+polls, so that two builds' logs can be compared line by line.
 """
 import argparse
 import contextlib
@@ -113,6 +123,8 @@ CLIENT_TIMEOUT_S = 3.0
 # Time for the harness to see that a poll ended and freeze the service
 # before the next one: 22 faked seconds, 2.2 real seconds at this speed.
 SPEED = 10
+# The in-process library's files, in the case folder.
+CALLS = "calls.jsonl"
 
 OUTPUT = {"label": "DO1", "deviceid": "a1"}
 STATE = {
@@ -621,8 +633,10 @@ class Log:
 class Case:
     def __init__(self, options, name, row):
         self.bindir, self.name, self.row = options.bin, name, row
+        self.options = options
         self.service_bin = options.service_bin or options.bin
         self.prefix = options.service_prefix
+        self.in_process = options.in_process_library
         self.faketime_lib = options.faketime_lib
         self.dir = tempfile.mkdtemp(prefix="tarwendle-e2e-%s." % name)
         self.failures = []
@@ -647,7 +661,39 @@ class Case:
             return ""
 
     def journal(self):
+        if self.in_process:
+            return [self.journal_line(call) for call in self.calls()]
         return [json.loads(line) for line in self.read("journal.jsonl").splitlines() if line]
+
+    def calls(self):
+        return [json.loads(line) for line in self.read(CALLS).splitlines() if line]
+
+    @staticmethod
+    def journal_line(call):
+        """An in-process library's call as objsim's journal has it."""
+        if call["call"] == "set":
+            return {"op": "set", "deviceid": "%x" % call["serial"], "portid": call["port"],
+                    "state": call["output"], "applied": call["applied"]}
+        return {"op": call["call"]}
+
+    def answered_writes(self):
+        """(inputs the service was answered, state it wrote next), per write."""
+        inputs = None
+        if self.in_process:
+            for call in self.calls():
+                if call["call"] == "get":
+                    inputs = {o["label"]: str(o["status"]) if o["type"] == 2 else repr(o["value"])
+                              for o in call["answer"] or [] if o["type"] in (2, 4)}
+                elif call["call"] == "set" and inputs is not None:
+                    yield inputs, call["output"], call
+                    inputs = None
+            return
+        for line in self.read("objsim.out").splitlines():
+            if line.startswith("get: "):
+                inputs = dict(re.findall(r" (\w+)@\w+/\d+=(\S+)", line.partition(":")[2]))
+            elif line.startswith("set ") and inputs is not None:
+                yield inputs, int(re.match(r"set \S+ state (\d+)", line).group(1)), line
+                inputs = None
 
     def sets(self):
         return [entry["state"] for entry in self.journal() if entry["op"] == "set"]
@@ -732,6 +778,8 @@ class Case:
             zone = "unset TZ\nmount --bind %s%s /etc/localtime\n" % (etc, LOCALTIME)
         service = os.path.join(self.service_bin, "tarwendle")
         objsim = os.path.join(self.bindir, "objsim")
+        library = ("OVTOBJ_STATE={etc}state.json OVTOBJ_CALLS={etc}{calls} ".format(etc=etc, calls=CALLS)
+                   if self.in_process else "")
         start = row.get("start", "2026-12-07 12:00:00")
         speed = self.speed
         prefix = (VALGRIND + " " if row.get("valgrind") else "") + self.prefix
@@ -745,19 +793,19 @@ class Case:
             '  done\n'
             'fi\n'
             '{ports}'
-            '{zone}{preload}FAKETIME="@{start} x{speed}" {prefix} "$2" '
+            '{zone}{library}{preload}FAKETIME="@{start} x{speed}" {prefix} "$2" '
             '>{etc}stdout {stderr} &\n'
             'echo $! >{etc}service.pid\n'
             'wait $!\n'
             'echo $? >{etc}exit\n'
-        ).format(etc=etc, zone=zone, start=start, speed=speed, prefix=prefix,
+        ).format(etc=etc, zone=zone, library=library, start=start, speed=speed, prefix=prefix,
                  # libfaketime keeps a descriptor of its own, which would fill
                  # a closed standard error before the service starts.
                  preload="" if row.get("stderr_shut") else "LD_PRELOAD=%s " % self.faketime_lib,
                  ports="echo '%s' >%s\n" % (row["port_range"], PORT_RANGE)
                  if "port_range" in row else "",
                  stderr="2>{etc}stderr".format(etc=etc))
-        objsim_at_start = "yes" if row.get("objsim", True) else "no"
+        objsim_at_start = "yes" if row.get("objsim", True) and not self.in_process else "no"
         keep = ()
         if row.get("stderr_shut"):
             script = script.replace("2>%sstderr" % etc, "2>&-")
@@ -858,6 +906,8 @@ class Case:
             process.wait()
         self.log.update()
         self.check(poll_count, samples)
+        if self.options.save_log:
+            self.save_log(self.options.save_log, poll_count)
 
     def stop_objsims(self):
         # Politely, so that a sanitized simulator reports what it found.
@@ -955,6 +1005,37 @@ class Case:
             self.check_memory(samples, row["rss_return_kib"], "rss", "VmRSS return", True)
         if row.get("valgrind"):
             self.check_valgrind()
+        if self.in_process:
+            self.check_calls()
+
+    def check_calls(self):
+        """How the service called the in-process library."""
+        calls = self.calls()
+        starts = [i for i, call in enumerate(calls) if call["call"] == "start"]
+        if any(call["call"] != "start" for call in calls):
+            self.expect("one start, first", starts, [0])
+            self.expect("where the library was started", (calls[0].get("host"), calls[0].get("port")),
+                        ("127.0.0.1", 60000))
+        wrong = []
+        for number, call in enumerate(calls):
+            if call["call"] == "get":
+                types = [o["type"] for o in call["request"]]
+                if (call["msgtype"] != 1 or types[-1:] != [3] or types[:-1] != sorted(types[:-1]) or
+                        any(o["status"] != 0 for o in call["request"] if o["type"] == 2)):
+                    wrong.append((number, call))
+            elif call["call"] == "set" and (call["type"] != 3 or call["default"] != 0):
+                wrong.append((number, call))
+        self.expect("calls unlike a read request or an output write", wrong[:3], [])
+
+    def save_log(self, path, poll_count):
+        """The log up to the end of the last poll the case asked for."""
+        log = self.log
+        end = len(log.lines)
+        if poll_count and len(log.polls) >= poll_count:
+            last = log.polls[poll_count - 1]
+            end = next((i for i in range(last, len(log.lines)) if log.lines[i] == TICK), end)
+        with open(path, "w") as out:
+            out.write("".join(line + "\n" for line in log.lines[:end]))
 
     def check_window_edge(self, edge, count):
         """Each poll asks the window between two log lines; their faked time
@@ -982,17 +1063,12 @@ class Case:
                     [self.log.outcome(p) for p in range(count)])
 
     def check_writes(self, rule):
-        """Each write against the inputs the simulator answered just before."""
-        inputs, wrong, count = None, [], 0
-        for line in self.read("objsim.out").splitlines():
-            if line.startswith("get: "):
-                inputs = dict(re.findall(r" (\w+)@\w+/\d+=(\S+)", line.partition(":")[2]))
-            elif line.startswith("set ") and inputs is not None:
-                count += 1
-                state = int(re.match(r"set \S+ state (\d+)", line).group(1))
-                if state != rule(inputs):
-                    wrong.append((count, inputs, line))
-                inputs = None
+        """Each write against the inputs the service was answered just before."""
+        wrong, count = [], 0
+        for inputs, state, seen in self.answered_writes():
+            count += 1
+            if state != rule(inputs):
+                wrong.append((count, inputs, seen))
         self.expect("writes against the inputs of their poll", wrong[:5], [])
         self.notes.append("%d writes checked" % count)
 
@@ -1041,7 +1117,10 @@ class Case:
         for failure in self.failures:
             print(failure)
         print("--- service.log (tail)\n" + "\n".join(self.log.lines[-40:]))
-        print("--- objsim output (tail)\n" + "\n".join(self.read("objsim.out").splitlines()[-10:]))
+        if self.in_process:
+            print("--- library calls (tail)\n" + "\n".join(self.read(CALLS).splitlines()[-6:]))
+        else:
+            print("--- objsim output (tail)\n" + "\n".join(self.read("objsim.out").splitlines()[-10:]))
         return 1
 
 
@@ -1052,6 +1131,9 @@ def main():
     parser.add_argument("--service-bin", help="another folder's tarwendle (a cross build)")
     parser.add_argument("--service-prefix", default="", help="command that runs it (an emulator)")
     parser.add_argument("--faketime-lib", default=FAKETIME_LIB)
+    parser.add_argument("--in-process-library", action="store_true",
+                        help="the service's object library answers from the state file itself")
+    parser.add_argument("--save-log", help="file for the log of the polls the case ran")
     parser.add_argument("case", nargs="?")
     args = parser.parse_args()
     if args.list:
