@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,21 +56,19 @@ struct Asked {
 
 // The request objects; the list only borrows them.
 struct Request {
-    cObjectDInput dis[4];
-    cObjectAInput ais[4];
-    cObjectDOutput dos[4];
+    std::vector<std::unique_ptr<cObjectPort>> ports;
     cObjectList list;
 
     explicit Request(const std::vector<Asked>& asked) {
         list.setMsgType(1);
-        int nd = 0, na = 0, no = 0;
         for (const Asked& a : asked) {
-            cObjectPort* port = a.type == DIGITAL_INPUT  ? &dis[nd++]
-                                : a.type == ANALOG_INPUT ? static_cast<cObjectPort*>(&ais[na++])
-                                                         : &dos[no++];
-            port->setPortLabel(a.label);
-            port->setDeviceSerial(a.serial);
-            list.add(port);
+            ports.emplace_back(
+                a.type == DIGITAL_INPUT  ? static_cast<cObjectPort*>(new cObjectDInput)
+                : a.type == ANALOG_INPUT ? static_cast<cObjectPort*>(new cObjectAInput)
+                                         : new cObjectDOutput);
+            ports.back()->setPortLabel(a.label);
+            ports.back()->setDeviceSerial(a.serial);
+            list.add(ports.back().get());
         }
     }
 };
@@ -221,11 +220,15 @@ void testSet(const std::string& statePath) {
 
 // The record: one compact line per call, flushed as it returns.
 void testRecord(const std::string& statePath, const std::string& callsPath) {
-    writeFile(statePath, STATE);
+    // Readings as the shortest text of their float; what JSON cannot write as text.
+    writeFile(statePath, R"({"analog_inputs": [{"label": "AI1", "deviceid": "a1", "value": 0.1}],
+        "digital_outputs": [{"label": "DO1", "deviceid": "a1", "portid": 3, "default": 2, "state": 2}],
+        "extra_objects": [{"type": 9},
+                          {"type": 4, "label": "AX", "serial": 5, "port": 1, "status": 0, "value": -1e39}]})");
     std::remove(callsPath.c_str());
     cObjectClient client;
     client.start("127.0.0.1", 60000);
-    Request request({{DIGITAL_INPUT, "DI1", SERIAL_A1}, {DIGITAL_OUTPUT, "DO1", SERIAL_A1}});
+    Request request({{ANALOG_INPUT, "AI1", SERIAL_A1}, {DIGITAL_OUTPUT, "DO1", SERIAL_A1}});
     client.get(&request.list);
     cObjectDOutput output;
     output.setDeviceSerial(SERIAL_A1);
@@ -237,12 +240,13 @@ void testRecord(const std::string& statePath, const std::string& callsPath) {
 
     const std::vector<std::string> wanted = {
         R"({"call":"start","host":"127.0.0.1","port":60000})",
-        R"({"call":"get","msgtype":1,"request":[{"type":2,"label":"DI1","serial":161,"status":0},)"
+        R"({"call":"get","msgtype":1,"request":[{"type":4,"label":"AI1","serial":161,"status":0},)"
         R"({"type":3,"label":"DO1","serial":161,"status":0}],)"
-        R"("answer":[{"type":2,"label":"DI1","serial":161,"port":0,"status":2},)"
-        R"({"type":3,"label":"DO1","serial":161,"port":3,"status":0,"output":2,"default":2}]})",
+        R"("answer":[{"type":4,"label":"AI1","serial":161,"port":0,"status":0,"value":0.1},)"
+        R"({"type":3,"label":"DO1","serial":161,"port":3,"status":0,"output":2,"default":2},)"
+        R"({"type":9},{"type":4,"label":"AX","serial":5,"port":1,"status":0,"value":"-inf"}]})",
         R"({"call":"set","type":3,"serial":161,"port":3,"status":0,"output":2,"default":0,"applied":true})",
-        R"({"call":"get","msgtype":1,"request":[{"type":2,"label":"DI1","serial":161,"status":0},)"
+        R"({"call":"get","msgtype":1,"request":[{"type":4,"label":"AI1","serial":161,"status":0},)"
         R"({"type":3,"label":"DO1","serial":161,"status":0}],"answer":null})",
     };
     const std::vector<std::string> lines = readLines(callsPath);
