@@ -10,6 +10,7 @@ public:
     ~cObjectAInput() override;
 
     json_t* getJSONObj() override;
+    using cObjectPort::parse;  // the message form stays visible
     int parse(json_t* obj) override;
     cObject* clone() override;
 

@@ -11,6 +11,7 @@ public:
     ~cObjectPort() override;
 
     json_t* getJSONObj() override;
+    using cObject::parse;  // the message form stays visible
     int parse(json_t* obj) override;
     int compIndex(cObject* other) override;
     int printKey(char* buf, unsigned int size) override;
