@@ -218,6 +218,40 @@ void testSet(const std::string& statePath) {
     }
 }
 
+// The hand-made storage: a list walked again and past its end, labels copied deeply.
+void testStorage() {
+    cObjectDInput a;
+    cObjectAInput b;
+    cObjectList list;
+    expect("empty list: first", describe(&list), "");
+    list.add(&a);
+    list.add(nullptr);  // not taken
+    list.add(&b);
+    list.add(&a);  // lent twice: listed twice
+    a.setPortLabel("A");
+    expect("list walked", describe(&list), "2:A/0/0 s0 | 4:/0/0 s0 v0 | 2:A/0/0 s0");
+    list.first();
+    list.next();
+    list.next();
+    const bool endStays = list.next() == nullptr && list.next() == nullptr;
+    expect("past the end stays null", endStays ? "yes" : "no", "yes");
+
+    cObjectDOutput original;
+    original.setPortLabel("DO1");
+    cObjectDOutput copy(original);
+    cObjectDOutput assigned;
+    assigned = original;
+    assigned = *&assigned;  // self-assignment keeps the label
+    original.setPortLabel("changed");
+    std::unique_ptr<cObject> cloned(copy.clone());
+    cObjectList copies;
+    copies.add(&copy);
+    copies.add(&assigned);
+    copies.add(cloned.get());
+    expect("copies own their label", describe(&copies),
+           "3:DO1/0/0 s0 o0 d0 | 3:DO1/0/0 s0 o0 d0 | 3:DO1/0/0 s0 o0 d0");
+}
+
 // The record: one compact line per call, flushed as it returns.
 void testRecord(const std::string& statePath, const std::string& callsPath) {
     // Readings as the shortest text of their float; what JSON cannot write as text.
@@ -270,6 +304,7 @@ int main(int argc, char** argv) {
     ::setenv("OVTOBJ_STATE", statePath.c_str(), 1);
     ::setenv("OVTOBJ_CALLS", callsPath.c_str(), 1);
 
+    testStorage();
     testGet(statePath);
     testSet(statePath);
     testRecord(statePath, callsPath);
