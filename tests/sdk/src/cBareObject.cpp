@@ -1,0 +1,9 @@
+#include "cBareObject.h"
+
+cBareObject::cBareObject(int type) : cObject(type) {}
+
+cBareObject::~cBareObject() {}
+
+cObject* cBareObject::clone() {
+    return new cBareObject(*this);
+}
