@@ -682,7 +682,9 @@ class Case:
         if self.in_process:
             for call in self.calls():
                 if call["call"] == "get":
-                    inputs = {o["label"]: str(o["status"]) if o["type"] == 2 else repr(o["value"])
+                    # A reading beyond the float range is recorded as text.
+                    inputs = {o["label"]: str(o["status"]) if o["type"] == 2 else
+                              o["value"] if isinstance(o["value"], str) else repr(o["value"])
                               for o in call["answer"] or [] if o["type"] in (2, 4)}
                 elif call["call"] == "set" and inputs is not None:
                     yield inputs, call["output"], call
