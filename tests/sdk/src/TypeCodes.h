@@ -4,9 +4,7 @@
 // The type codes of the port classes, as the object service numbers them.
 namespace ovttype {
 
-const int DIGITAL_INPUT = 2;
-const int DIGITAL_OUTPUT = 3;
-const int ANALOG_INPUT = 4;
+enum : int { DIGITAL_INPUT = 2, DIGITAL_OUTPUT = 3, ANALOG_INPUT = 4 };
 
 }  // namespace ovttype
 

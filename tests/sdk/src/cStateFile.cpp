@@ -14,11 +14,10 @@
 
 namespace {
 
-const char* const KEY_DIGITAL_INPUTS = "digital_inputs";
-const char* const KEY_ANALOG_INPUTS = "analog_inputs";
-const char* const KEY_DIGITAL_OUTPUTS = "digital_outputs";
-const char* const KEY_EXTRA_OBJECTS = "extra_objects";
-const char* const KEY_FAULT = "fault";
+// The document's members; any other is most likely a typing error in a test.
+enum eMember { DIGITAL_INPUTS, ANALOG_INPUTS, DIGITAL_OUTPUTS, EXTRA_OBJECTS, FAULT, MEMBERS };
+const char* const MEMBER_NAMES[MEMBERS] = {"digital_inputs", "analog_inputs", "digital_outputs",
+                                           "extra_objects", "fault"};
 const char* const NO_FAULT = "none";
 
 const std::size_t MAX_SERIAL_DIGITS = 8;  // device serials are 32 bits
@@ -83,6 +82,41 @@ bool getOptionalCode(json_t* entry, const char* key, int& out) {
     return json_object_get(entry, key) == nullptr || ovtjson::getCode(entry, key, out);
 }
 
+bool isMember(const char* key) {
+    for (const char* name : MEMBER_NAMES) {
+        if (std::strcmp(key, name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// One list of ports: each its port fields, its status (0 when left out,
+// unless required), then what `fields` reads of its own class.
+template <typename Port, typename Fields>
+bool readPorts(json_t* document, eMember member, bool statusRequired, bool portIdRequired,
+               std::vector<Port>& into, Fields fields) {
+    json_t* list = nullptr;
+    if (!getList(document, MEMBER_NAMES[member], list)) {
+        return false;
+    }
+    std::size_t i = 0;
+    json_t* entry = nullptr;
+    json_array_foreach(list, i, entry) {
+        Port port;
+        int status = 0;
+        if (!readPort(entry, port, portIdRequired) ||
+            !(statusRequired ? ovtjson::getCode(entry, "status", status)
+                             : getOptionalCode(entry, "status", status)) ||
+            !fields(entry, port)) {
+            return false;
+        }
+        port.setPortStatus(static_cast<cObject::eObjectStatus>(status));
+        into.push_back(port);
+    }
+    return true;
+}
+
 bool samePort(cObjectPort& held, cObjectPort& requested) {
     return held.getDeviceSerial() == requested.getDeviceSerial() &&
            std::strcmp(held.getPortLabel(), requested.getPortLabel()) == 0;
@@ -115,86 +149,47 @@ bool cStateFile::load() {
     const char* key = nullptr;
     json_t* value = nullptr;
     json_object_foreach(document, key, value) {
-        if (std::strcmp(key, KEY_DIGITAL_INPUTS) != 0 && std::strcmp(key, KEY_ANALOG_INPUTS) != 0 &&
-            std::strcmp(key, KEY_DIGITAL_OUTPUTS) != 0 &&
-            std::strcmp(key, KEY_EXTRA_OBJECTS) != 0 && std::strcmp(key, KEY_FAULT) != 0) {
-            return false;  // most likely a typing error in a test's state
-        }
-    }
-    return readDigitalInputs() && readAnalogInputs() && readDigitalOutputs() && readExtras() &&
-           readFault();
-}
-
-bool cStateFile::readDigitalInputs() {
-    json_t* list = nullptr;
-    if (!getList(document, KEY_DIGITAL_INPUTS, list)) {
-        return false;
-    }
-    std::size_t i = 0;
-    json_t* entry = nullptr;
-    json_array_foreach(list, i, entry) {
-        cObjectDInput input;
-        int status = 0;
-        if (!readPort(entry, input, false) || !ovtjson::getCode(entry, "status", status)) {
+        if (!isMember(key)) {
             return false;
         }
-        input.setPortStatus(static_cast<cObject::eObjectStatus>(status));
-        digitalInputs.push_back(input);
     }
-    return true;
+    return readPortLists() && readExtras() && readFault();
 }
 
-bool cStateFile::readAnalogInputs() {
-    json_t* list = nullptr;
-    if (!getList(document, KEY_ANALOG_INPUTS, list)) {
-        return false;
-    }
-    std::size_t i = 0;
-    json_t* entry = nullptr;
-    json_array_foreach(list, i, entry) {
-        cObjectAInput input;
-        int status = 0;
-        double value = 0.0;
-        if (!readPort(entry, input, false) || !getOptionalCode(entry, "status", status) ||
-            !json_is_number(json_object_get(entry, "value"))) {
-            return false;
-        }
-        value = json_number_value(json_object_get(entry, "value"));
-        input.setPortStatus(static_cast<cObject::eObjectStatus>(status));
-        input.setCalculatedValue(ovtjson::toFloat(value));
-        analogInputs.push_back(input);
-    }
-    return true;
-}
-
-bool cStateFile::readDigitalOutputs() {
-    json_t* list = nullptr;
-    if (!getList(document, KEY_DIGITAL_OUTPUTS, list)) {
-        return false;
-    }
-    std::size_t i = 0;
-    json_t* entry = nullptr;
-    json_array_foreach(list, i, entry) {
-        cObjectDOutput output;
-        int status = 0;
-        int deflt = 0;
-        int state = 0;
-        if (!readPort(entry, output, true) || !getOptionalCode(entry, "status", status) ||
-            !ovtjson::getCode(entry, "default", deflt) ||
-            !ovtjson::getCode(entry, "state", state)) {
-            return false;
-        }
-        output.setPortStatus(static_cast<cObject::eObjectStatus>(status));
-        output.setDefaultState(static_cast<cObject::eObjectIOState>(deflt));
-        output.setOutputState(static_cast<cObject::eObjectIOState>(state));
-        digitalOutputs.push_back(output);
-    }
-    return true;
+/*
+ * Digital inputs must give a status; analog inputs and outputs may leave it
+ * out. Outputs must give their port id, default and state.
+ */
+bool cStateFile::readPortLists() {
+    return readPorts(document, DIGITAL_INPUTS, true, false, digitalInputs,
+                     [](json_t*, cObjectDInput&) { return true; }) &&
+           readPorts(document, ANALOG_INPUTS, false, false, analogInputs,
+                     [](json_t* entry, cObjectAInput& input) {
+                         double value = 0.0;
+                         if (!json_is_number(json_object_get(entry, "value")) ||
+                             !ovtjson::getNumber(entry, "value", value)) {
+                             return false;
+                         }
+                         input.setCalculatedValue(ovtjson::toFloat(value));
+                         return true;
+                     }) &&
+           readPorts(document, DIGITAL_OUTPUTS, false, true, digitalOutputs,
+                     [](json_t* entry, cObjectDOutput& output) {
+                         int deflt = 0;
+                         int state = 0;
+                         if (!ovtjson::getCode(entry, "default", deflt) ||
+                             !ovtjson::getCode(entry, "state", state)) {
+                             return false;
+                         }
+                         output.setDefaultState(static_cast<cObject::eObjectIOState>(deflt));
+                         output.setOutputState(static_cast<cObject::eObjectIOState>(state));
+                         return true;
+                     });
 }
 
 bool cStateFile::readExtras() {
     json_t* list = nullptr;
-    if (!getList(document, KEY_EXTRA_OBJECTS, list)) {
+    if (!getList(document, MEMBER_NAMES[EXTRA_OBJECTS], list)) {
         return false;
     }
     std::size_t i = 0;
@@ -228,7 +223,7 @@ bool cStateFile::readExtras() {
 }
 
 bool cStateFile::readFault() {
-    json_t* fault = json_object_get(document, KEY_FAULT);
+    json_t* fault = json_object_get(document, MEMBER_NAMES[FAULT]);
     faulted = fault != nullptr &&
               !(json_is_string(fault) && std::strcmp(json_string_value(fault), NO_FAULT) == 0);
     return true;
@@ -261,7 +256,8 @@ bool cStateFile::applyOutput(unsigned int serial, unsigned int portId, int state
     for (std::size_t i = 0; i < digitalOutputs.size(); ++i) {
         cObjectDOutput& output = digitalOutputs[i];
         if (output.getDeviceSerial() == serial && output.getPortId() == portId) {
-            json_t* entry = json_array_get(json_object_get(document, KEY_DIGITAL_OUTPUTS), i);
+            json_t* entry =
+                json_array_get(json_object_get(document, MEMBER_NAMES[DIGITAL_OUTPUTS]), i);
             if (json_object_set_new(entry, "state", json_integer(state)) != 0 || !save()) {
                 return false;
             }

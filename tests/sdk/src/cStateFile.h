@@ -47,9 +47,7 @@ public:
     bool applyOutput(unsigned int serial, unsigned int portId, int state);
 
 private:
-    bool readDigitalInputs();
-    bool readAnalogInputs();
-    bool readDigitalOutputs();
+    bool readPortLists();
     bool readExtras();
     bool readFault();
     bool save();
