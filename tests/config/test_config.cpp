@@ -1,10 +1,11 @@
-// The configuration store: loading, settings, the IO-data copy, and the
+// The configuration document: reading, settings, the IO-data copy, and the
 // errors of the JSON library passed on unchanged.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,15 +18,6 @@ namespace {
 class ConfigStore : public ::testing::Test {
 protected:
     CapturingAppender capture;
-
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-
-    // The store is a process singleton; each case starts from scratch.
-    static void reset() {
-        delete Config::_Config;
-        Config::_Config = nullptr;
-    }
 
     static std::string file(const std::optional<std::string>& text) {
         // ctest runs cases as parallel processes: each needs a file of its own.
@@ -64,10 +56,8 @@ TEST_F(ConfigStore, LoadLogsStartThenTheCompactIoSection) {
         {"trailing white space", "{\"cfg\": []}\n\n  ", "[]"},
     };
     for (const Case& c : cases) {
-        reset();
         capture.clear();
-        Config::load(file(c.text));
-        ASSERT_NE(Config::_Config, nullptr) << c.name;
+        ASSERT_NE(Config::read(file(c.text)), nullptr) << c.name;
         EXPECT_EQ(capture.events(),
                   (std::vector<CapturedEvent>{{"Config", "INFO", "Starting Config"},
                                               {"Config", "INFO", c.ioLine}}))
@@ -99,12 +89,11 @@ TEST_F(ConfigStore, LoadFailuresPassTheJsonErrorOnAfterTheStartLine) {
     for (const Case& c : cases) {
         capture.clear();
         try {
-            Config::load(file(c.text));
+            (void)Config::read(file(c.text));
             ADD_FAILURE() << c.name << ": no error";
         } catch (const nlohmann::json::exception& e) {
             EXPECT_EQ(std::string(e.what()), c.error) << c.name;
         }
-        EXPECT_EQ(Config::_Config, nullptr) << c.name;
         EXPECT_EQ(capture.messages(), std::vector<std::string>{"Starting Config"}) << c.name;
     }
 }
@@ -112,12 +101,11 @@ TEST_F(ConfigStore, LoadFailuresPassTheJsonErrorOnAfterTheStartLine) {
 // A folder is as unreadable as a missing file, and fails the same way.
 TEST_F(ConfigStore, FolderFailsLikeAMissingFile) {
     try {
-        Config::load(::testing::TempDir());
+        (void)Config::read(::testing::TempDir());
         ADD_FAILURE() << "no error";
     } catch (const nlohmann::json::exception& e) {
         EXPECT_EQ(std::string(e.what()), kEmptyInput);
     }
-    EXPECT_EQ(Config::_Config, nullptr);
 }
 
 // Nesting is limited while parsing, before the recursive copy and dump of
@@ -139,15 +127,13 @@ TEST_F(ConfigStore, NestingBeyondTheLimitIsRefusedWhileParsing) {
         {"deep inside ovt", R"({"ovt":{"x":)" + nested(300) + "}}", false},
     };
     for (const Case& c : cases) {
-        reset();
         try {
-            Config::load(file(c.text));
+            (void)Config::read(file(c.text));
             EXPECT_TRUE(c.loads) << c.name;
         } catch (const std::out_of_range& e) {
             EXPECT_FALSE(c.loads) << c.name;
             EXPECT_EQ(std::string(e.what()), refused) << c.name;
         }
-        EXPECT_EQ(Config::_Config != nullptr, c.loads) << c.name;
     }
 }
 
@@ -167,10 +153,9 @@ TEST_F(ConfigStore, GetReturnsTextOrTheDefault) {
         {"null", "fallback"},
     };
     for (const Case& c : cases) {
-        reset();
-        Config::load(file(c.document));
-        EXPECT_EQ(Config::get("crap", "fallback"), c.expected) << c.document;
-        EXPECT_EQ(Config::get("crap", "fallback"), c.expected) << c.document << " (asked twice)";
+        const std::unique_ptr<Config> store = Config::read(file(c.document));
+        EXPECT_EQ(store->setting("crap", "fallback"), c.expected) << c.document;
+        EXPECT_EQ(store->setting("crap", "fallback"), c.expected) << c.document << " (asked twice)";
     }
 }
 
@@ -193,10 +178,9 @@ TEST_F(ConfigStore, GetRejectsValuesThatAreNotText) {
          "string"},
     };
     for (const Case& c : cases) {
-        reset();
-        Config::load(file(c.document));
+        const std::unique_ptr<Config> store = Config::read(file(c.document));
         try {
-            Config::get("crap", "null");
+            store->setting("crap", "null");
             ADD_FAILURE() << c.document << ": no error";
         } catch (const nlohmann::json::type_error& e) {
             EXPECT_EQ(std::string(e.what()), c.error) << c.document;
@@ -204,22 +188,12 @@ TEST_F(ConfigStore, GetRejectsValuesThatAreNotText) {
     }
 }
 
-TEST_F(ConfigStore, SecondLoadChangesNothing) {
-    Config::load(file(R"({"ovt": {"crap": "first"}})"));
-    Config* first = Config::_Config;
-    capture.clear();
-    Config::load("/nonexistent/other.json");
-    EXPECT_EQ(Config::_Config, first);
-    EXPECT_TRUE(capture.events().empty());
-    EXPECT_EQ(Config::get("crap", "null"), "first");
-}
-
 TEST_F(ConfigStore, IoDataIsAnIndependentCopy) {
-    Config::load(file(R"({"cfg": {"triggers": [1, 2]}})"));
-    nlohmann::json copy = Config::getIOData();
+    const std::unique_ptr<Config> store = Config::read(file(R"({"cfg": {"triggers": [1, 2]}})"));
+    nlohmann::json copy = store->ioDataSection();
     copy["triggers"].push_back(3);
     copy["extra"] = true;
-    EXPECT_EQ(Config::getIOData(), nlohmann::json::parse(R"({"triggers": [1, 2]})"));
+    EXPECT_EQ(store->ioDataSection(), nlohmann::json::parse(R"({"triggers": [1, 2]})"));
 }
 
 }  // namespace
