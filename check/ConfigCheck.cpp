@@ -14,6 +14,7 @@
 #include <regex>
 #include <utility>
 
+#include "Config.h"
 #include "EntryPath.h"
 #include "RuleText.h"
 #include "StartUp.h"
