@@ -10,6 +10,8 @@
 
 #include "DocumentBuilder.h"
 
+Config* Config::_Config = nullptr;
+
 namespace {
 
 bool isFolder(const std::string& path) {
@@ -39,6 +41,14 @@ Config::Config(std::istream& text) : cWlog2("Config"), ovtSection(nullptr), ioDa
     log << ioData.dump() << std::endl;
 }
 
+void Config::load(std::string path) {
+    if (_Config != nullptr) {
+        return;
+    }
+    // The singleton is published only once it is complete.
+    _Config = read(std::move(path)).release();
+}
+
 std::unique_ptr<Config> Config::read(std::string path) {
     // A file that cannot be opened yields no characters and so fails the
     // parse exactly like an empty one. A folder opens, but its first read
@@ -66,10 +76,18 @@ std::string Config::unreadable(const std::string& path) {
     return "";
 }
 
+std::string Config::get(std::string key, std::string defaultValue) {
+    return _Config->setting(key, defaultValue);
+}
+
 std::string Config::setting(const std::string& key, const std::string& defaultValue) {
     const nlohmann::json& value = ovtSection[key];
     if (value.is_null()) {
         return defaultValue;
     }
     return value.get<std::string>();
+}
+
+nlohmann::json Config::getIOData() {
+    return _Config->ioDataSection();
 }

@@ -9,9 +9,9 @@
 #include "cWlog2.h"
 
 /*
- * The configuration document as read at start-up: keeps the "ovt" settings
- * and the "cfg" IO-data section and hands them out. Errors of the JSON
- * library pass through unchanged.
+ * The process-wide store of the configuration document. Loaded once at
+ * start-up; keeps the "ovt" settings and the "cfg" IO-data section and
+ * hands them out. Errors of the JSON library pass through unchanged.
  */
 class Config : public cWlog2 {
 public:
@@ -24,8 +24,11 @@ public:
     // deeper than MAX_NESTING (std::out_of_range, met while parsing).
     static nlohmann::json parseDocument(std::istream& in);
 
-    // Reads the document in file `path`; a file that cannot be read fails
-    // the parse like an empty one.
+    // Builds the store once; later calls do nothing.
+    static void load(std::string path);
+
+    // Reads a document exactly as the store does, without making it the
+    // store: for start-up, and for a tool that checks configurations.
     static std::unique_ptr<Config> read(std::string path);
     // The same, with the document's text already in hand.
     static std::unique_ptr<Config> read(std::istream& text);
@@ -36,8 +39,15 @@ public:
 
     // The text setting `key` of the "ovt" section, or `defaultValue` when it
     // is absent or null. A value that is not text is a JSON type error.
-    std::string setting(const std::string& key, const std::string& defaultValue);
+    static std::string get(std::string key, std::string defaultValue);
+
     // An independent copy of the IO-data section.
+    static nlohmann::json getIOData();
+
+    static Config* _Config;
+
+    // What get and getIOData answer, for this document.
+    std::string setting(const std::string& key, const std::string& defaultValue);
     nlohmann::json ioDataSection() const { return ioData; }
 
 private:

@@ -1,11 +1,10 @@
-// The configuration document: reading, settings, the IO-data copy, and the
+// The configuration store: loading, settings, the IO-data copy, and the
 // errors of the JSON library passed on unchanged.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +17,15 @@ namespace {
 class ConfigStore : public ::testing::Test {
 protected:
     CapturingAppender capture;
+
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+
+    // The store is a process singleton; each case starts from scratch.
+    static void reset() {
+        delete Config::_Config;
+        Config::_Config = nullptr;
+    }
 
     static std::string file(const std::optional<std::string>& text) {
         // ctest runs cases as parallel processes: each needs a file of its own.
@@ -56,8 +64,10 @@ TEST_F(ConfigStore, LoadLogsStartThenTheCompactIoSection) {
         {"trailing white space", "{\"cfg\": []}\n\n  ", "[]"},
     };
     for (const Case& c : cases) {
+        reset();
         capture.clear();
-        ASSERT_NE(Config::read(file(c.text)), nullptr) << c.name;
+        Config::load(file(c.text));
+        ASSERT_NE(Config::_Config, nullptr) << c.name;
         EXPECT_EQ(capture.events(),
                   (std::vector<CapturedEvent>{{"Config", "INFO", "Starting Config"},
                                               {"Config", "INFO", c.ioLine}}))
@@ -89,11 +99,12 @@ TEST_F(ConfigStore, LoadFailuresPassTheJsonErrorOnAfterTheStartLine) {
     for (const Case& c : cases) {
         capture.clear();
         try {
-            (void)Config::read(file(c.text));
+            Config::load(file(c.text));
             ADD_FAILURE() << c.name << ": no error";
         } catch (const nlohmann::json::exception& e) {
             EXPECT_EQ(std::string(e.what()), c.error) << c.name;
         }
+        EXPECT_EQ(Config::_Config, nullptr) << c.name;
         EXPECT_EQ(capture.messages(), std::vector<std::string>{"Starting Config"}) << c.name;
     }
 }
@@ -101,11 +112,12 @@ TEST_F(ConfigStore, LoadFailuresPassTheJsonErrorOnAfterTheStartLine) {
 // A folder is as unreadable as a missing file, and fails the same way.
 TEST_F(ConfigStore, FolderFailsLikeAMissingFile) {
     try {
-        (void)Config::read(::testing::TempDir());
+        Config::load(::testing::TempDir());
         ADD_FAILURE() << "no error";
     } catch (const nlohmann::json::exception& e) {
         EXPECT_EQ(std::string(e.what()), kEmptyInput);
     }
+    EXPECT_EQ(Config::_Config, nullptr);
 }
 
 // Nesting is limited while parsing, before the recursive copy and dump of
@@ -127,13 +139,15 @@ TEST_F(ConfigStore, NestingBeyondTheLimitIsRefusedWhileParsing) {
         {"deep inside ovt", R"({"ovt":{"x":)" + nested(300) + "}}", false},
     };
     for (const Case& c : cases) {
+        reset();
         try {
-            (void)Config::read(file(c.text));
+            Config::load(file(c.text));
             EXPECT_TRUE(c.loads) << c.name;
         } catch (const std::out_of_range& e) {
             EXPECT_FALSE(c.loads) << c.name;
             EXPECT_EQ(std::string(e.what()), refused) << c.name;
         }
+        EXPECT_EQ(Config::_Config != nullptr, c.loads) << c.name;
     }
 }
 
@@ -153,9 +167,10 @@ TEST_F(ConfigStore, GetReturnsTextOrTheDefault) {
         {"null", "fallback"},
     };
     for (const Case& c : cases) {
-        const std::unique_ptr<Config> store = Config::read(file(c.document));
-        EXPECT_EQ(store->setting("crap", "fallback"), c.expected) << c.document;
-        EXPECT_EQ(store->setting("crap", "fallback"), c.expected) << c.document << " (asked twice)";
+        reset();
+        Config::load(file(c.document));
+        EXPECT_EQ(Config::get("crap", "fallback"), c.expected) << c.document;
+        EXPECT_EQ(Config::get("crap", "fallback"), c.expected) << c.document << " (asked twice)";
     }
 }
 
@@ -178,9 +193,10 @@ TEST_F(ConfigStore, GetRejectsValuesThatAreNotText) {
          "string"},
     };
     for (const Case& c : cases) {
-        const std::unique_ptr<Config> store = Config::read(file(c.document));
+        reset();
+        Config::load(file(c.document));
         try {
-            store->setting("crap", "null");
+            Config::get("crap", "null");
             ADD_FAILURE() << c.document << ": no error";
         } catch (const nlohmann::json::type_error& e) {
             EXPECT_EQ(std::string(e.what()), c.error) << c.document;
@@ -188,12 +204,22 @@ TEST_F(ConfigStore, GetRejectsValuesThatAreNotText) {
     }
 }
 
+TEST_F(ConfigStore, SecondLoadChangesNothing) {
+    Config::load(file(R"({"ovt": {"crap": "first"}})"));
+    Config* first = Config::_Config;
+    capture.clear();
+    Config::load("/nonexistent/other.json");
+    EXPECT_EQ(Config::_Config, first);
+    EXPECT_TRUE(capture.events().empty());
+    EXPECT_EQ(Config::get("crap", "null"), "first");
+}
+
 TEST_F(ConfigStore, IoDataIsAnIndependentCopy) {
-    const std::unique_ptr<Config> store = Config::read(file(R"({"cfg": {"triggers": [1, 2]}})"));
-    nlohmann::json copy = store->ioDataSection();
+    Config::load(file(R"({"cfg": {"triggers": [1, 2]}})"));
+    nlohmann::json copy = Config::getIOData();
     copy["triggers"].push_back(3);
     copy["extra"] = true;
-    EXPECT_EQ(store->ioDataSection(), nlohmann::json::parse(R"({"triggers": [1, 2]})"));
+    EXPECT_EQ(Config::getIOData(), nlohmann::json::parse(R"({"triggers": [1, 2]})"));
 }
 
 }  // namespace
