@@ -105,7 +105,7 @@ std::string blameDays(const std::string& path, const json& entry, const std::str
 ConfigCheck::ConfigCheck(std::string path) : file(std::move(path)) {
     StartUp startUp(file);
     try {
-        ioData = startUp.run().ioData;
+        ioData = startUp.check().ioData;
     } catch (const std::exception& failure) {
         if (startUp.step() == StartUp::Step::LOADING) {
             explainReadError(failure);

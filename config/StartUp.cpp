@@ -9,12 +9,22 @@ StartUp::StartUp(std::string document) : document(std::move(document)) {}
 
 StartUp::Document StartUp::run() {
     underWay = Step::LOADING;
-    return take(*Config::read(document));
+    Config::load(document);
+    return take(*Config::_Config);
 }
 
-StartUp::Document StartUp::run(std::istream& text) {
+StartUp::Document StartUp::check() {
     underWay = Step::LOADING;
-    return take(*Config::read(text));
+    return take(Config::read(document));
+}
+
+StartUp::Document StartUp::check(std::istream& text) {
+    underWay = Step::LOADING;
+    return take(Config::read(text));
+}
+
+StartUp::Document StartUp::take(std::unique_ptr<Config> store) {
+    return take(*store);
 }
 
 StartUp::Document StartUp::take(Config& store) {

@@ -2,6 +2,7 @@
 #define TARWENDLE_CONFIG_STARTUP_H
 
 #include <istream>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -31,12 +32,16 @@ public:
         nlohmann::json ioData;
     };
 
-    // `document` is the file run() loads, and what the step line names.
+    // `document` is the file the steps load, and what the step line names.
     explicit StartUp(std::string document);
 
+    // The service's start: the document becomes the configuration store,
+    // kept for the life of the process.
     Document run();
-    // The same, with the document's text already in hand.
-    Document run(std::istream& text);
+    // A tool's: the same steps on a copy of the store of its own, from the
+    // file or from text already in hand.
+    Document check();
+    Document check(std::istream& text);
 
     Step step() const { return underWay; }
     // The step under way as the service's error line names it:
@@ -45,6 +50,7 @@ public:
 
 private:
     Document take(Config& store);
+    Document take(std::unique_ptr<Config> store);
 
     std::string document;
     Step underWay = Step::STARTING;

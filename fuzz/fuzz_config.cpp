@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                     ? nestedDocument(data, size)
                                     : std::string(reinterpret_cast<const char*>(data), size));
         StartUp startUp("the input");
-        WendleEngine engine(startUp.run(text).ioData);
+        WendleEngine engine(startUp.check(text).ioData);
     } catch (const nlohmann::json::exception&) {
     } catch (const std::invalid_argument&) {
     } catch (const std::out_of_range&) {
