@@ -12,18 +12,16 @@
 
 #include <exception>
 #include <iostream>
-#include <string>
 #include <utility>
 
-#include "Config.h"
 #include "Paths.h"
 #include "RunningFailure.h"
+#include "StartUp.h"
 #include "WendleEngine.h"
 #include "cWlog.h"
 
 int main(int /*argc*/, char** /*argv*/) {
-    const std::string document = paths::kConfigDocument;
-    std::string step = "starting";  // the step under way, as the error line names it
+    StartUp startUp(paths::kConfigDocument);
     // A console log whose reader has gone away must not end the service: a
     // write there fails instead. This is a disposition, not a handler.
     ::signal(SIGPIPE, SIG_IGN);
@@ -33,23 +31,16 @@ int main(int /*argc*/, char** /*argv*/) {
 
         cWlog::init(paths::kLogConfig);
 
-        step = "cannot load " + document;
-        Config::load(paths::kConfigDocument);
-
-        step = std::string("cannot read setting \"") + startup::kSetting + "\" of " + document;
-        std::string probe = Config::get(startup::kSetting, startup::kSettingDefault);
-        std::cout << probe << std::endl;
-
-        step = "cannot build the engine from \"cfg\" of " + document;
-        nlohmann::json ioData = Config::getIOData();
+        StartUp::Document document = startUp.run();
+        std::cout << document.setting << std::endl;
 
         // WendleEngine::start in two halves: only building it is start-up.
-        engine = WendleEngine::create(std::move(ioData));
+        engine = WendleEngine::create(std::move(document.ioData));
     } catch (const std::exception& failure) {
-        std::cerr << "tarwendle: " << step << ": " << failure.what() << std::endl;
+        std::cerr << "tarwendle: " << startUp.stepLine() << ": " << failure.what() << std::endl;
         return 1;
     } catch (...) {
-        std::cerr << "tarwendle: " << step << ": unknown error" << std::endl;
+        std::cerr << "tarwendle: " << startUp.stepLine() << ": unknown error" << std::endl;
         return 1;
     }
 

@@ -8,20 +8,16 @@
  */
 #include "ConfigCheck.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <regex>
 #include <utility>
 
+#include "Config.h"
 #include "EntryPath.h"
-#include "Paths.h"
 #include "RuleText.h"
+#include "StartUp.h"
 
 namespace {
 
@@ -37,20 +33,6 @@ std::string shown(const json& value, std::size_t most) {
         text = text.substr(0, most) + "...";
     }
     return text;
-}
-
-// Why the file cannot be read at all, or "" when it can.
-std::string unreadable(const std::string& file) {
-    struct stat info {};
-    if (::stat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        return "it is a folder";
-    }
-    std::FILE* handle = std::fopen(file.c_str(), "r");
-    if (handle == nullptr) {
-        return std::strerror(errno);
-    }
-    std::fclose(handle);
-    return "";
 }
 
 // One key of an entry and the conversion its rule class applies to it.
@@ -121,26 +103,26 @@ std::string blameDays(const std::string& path, const json& entry, const std::str
 }  // namespace
 
 ConfigCheck::ConfigCheck(std::string path) : file(std::move(path)) {
-    std::unique_ptr<Config> store;
+    StartUp startUp(file);
     try {
-        store = Config::read(file);
+        ioData = startUp.check().ioData;
     } catch (const std::exception& failure) {
-        explainReadError(failure);
-        return;
-    }
-    try {
-        (void)store->setting(startup::kSetting, startup::kSettingDefault);
-    } catch (const std::exception& failure) {
+        if (startUp.step() == StartUp::Step::LOADING) {
+            explainReadError(failure);
+            return;
+        }
+        if (startUp.step() != StartUp::Step::READING_SETTING) {
+            throw;
+        }
         // Type error 305: "ovt" is not an object; any other: the setting is
         // not a text.
         const auto* typeError = dynamic_cast<const json::type_error*>(&failure);
         errorLines.push_back(typeError != nullptr && typeError->id == 305
                                  ? std::string("ovt: is not an object (") + failure.what() + ")"
-                                 : std::string("ovt.") + startup::kSetting + ": is not a text (" +
+                                 : std::string("ovt.") + StartUp::SETTING + ": is not a text (" +
                                        failure.what() + ")");
         return;
     }
-    ioData = store->ioDataSection();
     try {
         WendleEngine::BuildListener* listener = this;
         engine = std::make_unique<WendleEngine>(ioData, listener);
@@ -154,7 +136,7 @@ ConfigCheck::~ConfigCheck() = default;
 
 void ConfigCheck::explainReadError(const std::exception& failure) {
     const std::string what = failure.what();
-    const std::string why = unreadable(file);
+    const std::string why = Config::unreadable(file);
     if (!why.empty()) {
         errorLines.push_back("cannot be read: " + why + " (" + what + ")");
         return;

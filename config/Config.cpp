@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 
@@ -11,7 +14,7 @@ Config* Config::_Config = nullptr;
 
 namespace {
 
-bool isDirectory(const std::string& path) {
+bool isFolder(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
@@ -27,17 +30,10 @@ nlohmann::json Config::parseDocument(std::istream& in) {
     return builder.take();
 }
 
-Config::Config(std::string path) : cWlog2("Config"), ovtSection(nullptr), ioData(nullptr) {
+Config::Config(std::istream& text) : cWlog2("Config"), ovtSection(nullptr), ioData(nullptr) {
     log << "Starting Config" << std::endl;
 
-    // A file that cannot be opened yields no characters and so fails the
-    // parse exactly like an empty one. A folder opens, but its first read
-    // fails with the stream library's own error: it is not opened at all.
-    std::ifstream file;
-    if (!isDirectory(path)) {
-        file.open(path, std::ios::in);
-    }
-    nlohmann::json document = parseDocument(file);
+    nlohmann::json document = parseDocument(text);
 
     ovtSection = document["ovt"];
     ioData = document["cfg"];
@@ -54,7 +50,30 @@ void Config::load(std::string path) {
 }
 
 std::unique_ptr<Config> Config::read(std::string path) {
-    return std::unique_ptr<Config>(new Config(std::move(path)));
+    // A file that cannot be opened yields no characters and so fails the
+    // parse exactly like an empty one. A folder opens, but its first read
+    // fails with the stream library's own error: it is not opened at all.
+    std::ifstream file;
+    if (!isFolder(path)) {
+        file.open(path, std::ios::in);
+    }
+    return read(file);
+}
+
+std::unique_ptr<Config> Config::read(std::istream& text) {
+    return std::unique_ptr<Config>(new Config(text));
+}
+
+std::string Config::unreadable(const std::string& path) {
+    if (isFolder(path)) {
+        return "it is a folder";
+    }
+    std::FILE* handle = std::fopen(path.c_str(), "r");
+    if (handle == nullptr) {
+        return std::strerror(errno);
+    }
+    std::fclose(handle);
+    return "";
 }
 
 std::string Config::get(std::string key, std::string defaultValue) {

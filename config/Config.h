@@ -28,8 +28,14 @@ public:
     static void load(std::string path);
 
     // Reads a document exactly as the store does, without making it the
-    // store: for a tool that checks configurations.
+    // store: for start-up, and for a tool that checks configurations.
     static std::unique_ptr<Config> read(std::string path);
+    // The same, with the document's text already in hand.
+    static std::unique_ptr<Config> read(std::istream& text);
+
+    // Why a file cannot be read at all, such as "it is a folder", or "" when
+    // it can.
+    static std::string unreadable(const std::string& path);
 
     // The text setting `key` of the "ovt" section, or `defaultValue` when it
     // is absent or null. A value that is not text is a JSON type error.
@@ -45,7 +51,7 @@ public:
     nlohmann::json ioDataSection() const { return ioData; }
 
 private:
-    explicit Config(std::string path);
+    explicit Config(std::istream& text);
 
     nlohmann::json ovtSection;
     nlohmann::json ioData;

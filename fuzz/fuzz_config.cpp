@@ -1,5 +1,5 @@
-// The configuration document as start-up reads it, through the probe
-// setting and the engine's construction. Only the errors a bad document is
+// The configuration document as start-up reads it, through the setting
+// and the engine's construction. Only the errors a bad document is
 // meant to raise may leave; anything else, a crash or a leak is a finding.
 //
 // An input that begins with NESTING_RECIPE is not a document but a recipe
@@ -16,7 +16,7 @@
 #include <log4cpp/Category.hh>
 #include <nlohmann/json.hpp>
 
-#include "Config.h"
+#include "StartUp.h"
 #include "WendleEngine.h"
 
 namespace {
@@ -54,14 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::istringstream text(size > 0 && data[0] == NESTING_RECIPE
                                     ? nestedDocument(data, size)
                                     : std::string(reinterpret_cast<const char*>(data), size));
-        nlohmann::json document = Config::parseDocument(text);
-        nlohmann::json ovt = document["ovt"];
-        const nlohmann::json cfg = document["cfg"];
-        (void)cfg.dump();  // the store logs it
-        if (!ovt["crap"].is_null()) {
-            (void)ovt["crap"].get<std::string>();
-        }
-        WendleEngine engine(cfg);
+        StartUp startUp("the input");
+        WendleEngine engine(startUp.check(text).ioData);
     } catch (const nlohmann::json::exception&) {
     } catch (const std::invalid_argument&) {
     } catch (const std::out_of_range&) {

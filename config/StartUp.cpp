@@ -1,0 +1,50 @@
+#include "StartUp.h"
+
+#include <memory>
+#include <utility>
+
+#include "Config.h"
+
+StartUp::StartUp(std::string document) : document(std::move(document)) {}
+
+StartUp::Document StartUp::run() {
+    underWay = Step::LOADING;
+    Config::load(document);
+    return take(*Config::_Config);
+}
+
+StartUp::Document StartUp::check() {
+    underWay = Step::LOADING;
+    return take(Config::read(document));
+}
+
+StartUp::Document StartUp::check(std::istream& text) {
+    underWay = Step::LOADING;
+    return take(Config::read(text));
+}
+
+StartUp::Document StartUp::take(std::unique_ptr<Config> store) {
+    return take(*store);
+}
+
+StartUp::Document StartUp::take(Config& store) {
+    underWay = Step::READING_SETTING;
+    Document taken{store.setting(SETTING, SETTING_DEFAULT), nullptr};
+    underWay = Step::BUILDING_ENGINE;
+    taken.ioData = store.ioDataSection();
+    return taken;
+}
+
+std::string StartUp::stepLine() const {
+    switch (underWay) {
+        case Step::LOADING:
+            return "cannot load " + document;
+        case Step::READING_SETTING:
+            return std::string("cannot read setting \"") + SETTING + "\" of " + document;
+        case Step::BUILDING_ENGINE:
+            return "cannot build the engine from \"cfg\" of " + document;
+        case Step::STARTING:
+            break;
+    }
+    return "starting";
+}
