@@ -45,10 +45,10 @@ TEST(BenchSupport, EveryTriggerTakesItsAnswerAndNoneReleases) {
         ::testing::internal::CaptureStdout();
         WendleEngine engine(bench::section(size));
         ::testing::internal::GetCapturedStdout();
-        auto client = std::make_unique<bench::AnsweringClient>();
-        bench::AnsweringClient* service = client.get();
-        engine.useClient(std::move(client));
-        // The second poll is the one the benchmarks time: the reused answer.
+        std::unique_ptr<MemoryService> answering = bench::answeringService(size);
+        MemoryService* service = answering.get();
+        engine.useService(std::move(answering));
+        // The benchmarks time polls after the first.
         engine.update_ports();
         capture.clear();
         engine.update_ports();
@@ -59,8 +59,8 @@ TEST(BenchSupport, EveryTriggerTakesItsAnswerAndNoneReleases) {
         });
         EXPECT_EQ(settings, size);
         EXPECT_NE(std::find(lines.begin(), lines.end(), "Inhibit Output "), lines.end()) << size;
-        EXPECT_EQ(service->reads, 2);
-        EXPECT_EQ(service->writes, 2);
+        EXPECT_EQ(service->reads(), 2);
+        EXPECT_EQ(service->writes(), 2);
     }
 }
 
