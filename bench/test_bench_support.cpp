@@ -8,6 +8,7 @@
 
 #include "BenchSupport.h"
 #include "CapturingAppender.h"
+#include "CaughtStdout.h"
 #include "RuleText.h"
 #include "SimulatorState.h"
 #include "WendleEngine.h"
@@ -42,9 +43,9 @@ TEST(BenchSupport, SimulatorStateAnswersEveryTriggerAndTheOutput) {
 TEST(BenchSupport, EveryTriggerTakesItsAnswerAndNoneReleases) {
     for (int size : SIZES) {
         CapturingAppender capture;  // root at DEBUG
-        ::testing::internal::CaptureStdout();
+        CaughtStdout quiet;
         WendleEngine engine(bench::section(size));
-        ::testing::internal::GetCapturedStdout();
+        quiet.text();
         std::unique_ptr<MemoryService> answering = bench::answeringService(size);
         MemoryService* service = answering.get();
         engine.useService(std::move(answering));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CapturingAppender.h"
+#include "CaughtStdout.h"
 #include "ErrorText.h"
 #include "MemoryService.h"
 #include "WendleEngine.h"
@@ -49,14 +50,14 @@ protected:
     std::string stdoutText;
 
     void build(const json& section) {
-        ::testing::internal::CaptureStdout();
+        CaughtStdout caught;
         try {
             engine = std::make_unique<WendleEngine>(section);
         } catch (...) {
-            stdoutText = ::testing::internal::GetCapturedStdout();
+            stdoutText = caught.text();
             throw;
         }
-        stdoutText = ::testing::internal::GetCapturedStdout();
+        stdoutText = caught.text();
         auto memory = std::make_unique<TypedMemoryService>();
         service = memory.get();
         engine->useService(std::move(memory));
