@@ -10,10 +10,6 @@
 #include <cstdio>
 #include <iostream>
 
-#include "cObjectAInput.h"
-#include "cObjectDInput.h"
-#include "cObjectDOutput.h"
-
 namespace bench {
 
 namespace {
@@ -22,9 +18,12 @@ namespace {
 std::string label(const char* kind, int index) {
     return std::string(kind) + std::to_string(index);
 }
+unsigned int serial(int index) {
+    return 0xa1 + index % 16;
+}
 std::string device(int index) {
     char text[16];
-    std::snprintf(text, sizeof text, "%x", 0xa1 + index % 16);
+    std::snprintf(text, sizeof text, "%x", serial(index));
     return text;
 }
 
@@ -75,45 +74,17 @@ nlohmann::json simulatorState(int triggers) {
             {"fault", "none"}};
 }
 
-bool AnsweringClient::start(const char* /*host*/, int /*port*/) {
-    return true;
-}
-
-cObjectList* AnsweringClient::get(cObjectList* request) {
-    ++reads;
-    if (request->numObjects() != answered) {
-        answer.clear();
-        answer.setMsgType(request->getMsgType());
-        for (int i = 0; i < request->numObjects(); ++i) {
-            std::unique_ptr<cObject> copy(request->at(i)->clone());
-            switch (copy->getType()) {
-                case cObject::TYPE_DIGITAL_INPUT:
-                    static_cast<cObjectDInput*>(copy.get())
-                        ->setPortStatus(cObject::STATUS_ALARM_CLEAR);
-                    break;
-                case cObject::TYPE_ANALOG_INPUT:
-                    static_cast<cObjectAInput*>(copy.get())->setCalculatedValue(21.5F);
-                    break;
-                case cObject::TYPE_DIGITAL_OUTPUT: {
-                    auto* output = static_cast<cObjectDOutput*>(copy.get());
-                    output->setPortId(3);
-                    output->setDefaultState(cObject::IOSTATE_LOW);
-                    output->setOutputState(cObject::IOSTATE_LOW);
-                    break;
-                }
-                default:
-                    break;
-            }
-            answer.adopt(std::move(copy));
-        }
-        answered = request->numObjects();
+std::unique_ptr<MemoryService> answeringService(int triggers) {
+    auto service = std::make_unique<MemoryService>();
+    // The engine asks for the digital inputs first, then the analog ones.
+    for (int i = 0; i < triggers; i += 2) {
+        service->digitalInput(label("DI", i).c_str(), serial(i), cObject::STATUS_ALARM_CLEAR);
     }
-    return &answer;
-}
-
-bool AnsweringClient::set(cObject* /*object*/) {
-    ++writes;
-    return true;
+    for (int i = 1; i < triggers; i += 2) {
+        service->analogInput(label("AI", i).c_str(), serial(i), 21.5F);
+    }
+    service->digitalOutput("DO1", 0xa1, 3, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
+    return service;
 }
 
 void configureLogging(Logging level, const std::string& file) {

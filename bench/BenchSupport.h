@@ -5,8 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cObjectClient.h"
-#include "cObjectList.h"
+#include "MemoryService.h"
 
 namespace bench {
 
@@ -25,24 +24,12 @@ nlohmann::json section(int triggers);
 nlohmann::json simulatorState(int triggers);
 
 /*
- * An object service in memory that answers every requested port. The first
- * read builds the answer (a copy of each requested object with a value);
- * later reads of the same number of objects hand the same answer back, so a
- * poll measures the engine, not the stand-in.
+ * An object service in memory that answers every port of section(triggers)
+ * in the order the engine asks for them: each digital input with its alarm
+ * cleared, each analog input below its level, the output at low. So every
+ * trigger takes an answer, and a poll measures the engine, not a miss.
  */
-class AnsweringClient : public cObjectClient {
-public:
-    bool start(const char* host, int port) override;
-    cObjectList* get(cObjectList* request) override;
-    bool set(cObject* object) override;
-
-    int reads = 0;
-    int writes = 0;
-
-private:
-    cObjectList answer;
-    int answered = -1;  // request size the answer was built for
-};
+std::unique_ptr<MemoryService> answeringService(int triggers);
 
 // How log4cpp is set up for a run: root at INFO, or at DEBUG; either way
 // through one file appender with the controller's layout.

@@ -36,16 +36,16 @@ void pollInProcess(benchmark::State& state, bench::Logging level) {
     const int triggers = static_cast<int>(state.range(0));
     bench::configureLogging(level, logFile());
     std::unique_ptr<WendleEngine> engine = buildEngine(triggers);
-    auto client = std::make_unique<bench::AnsweringClient>();
-    bench::AnsweringClient* service = client.get();
-    engine->useClient(std::move(client));
-    engine->update_ports();  // builds the stand-in's answer once
+    std::unique_ptr<MemoryService> answering = bench::answeringService(triggers);
+    MemoryService* service = answering.get();
+    engine->useService(std::move(answering));
+    engine->update_ports();
 
     for (auto _ : state) {
         engine->update_ports();
     }
 
-    if (service->writes != service->reads) {
+    if (service->writes() != service->reads()) {
         state.SkipWithError("a poll did not write the output");
     }
     state.counters["triggers"] = triggers;

@@ -8,6 +8,7 @@
 
 #include "BenchSupport.h"
 #include "CapturingAppender.h"
+#include "CaughtStdout.h"
 #include "RuleText.h"
 #include "SimulatorState.h"
 #include "WendleEngine.h"
@@ -42,13 +43,13 @@ TEST(BenchSupport, SimulatorStateAnswersEveryTriggerAndTheOutput) {
 TEST(BenchSupport, EveryTriggerTakesItsAnswerAndNoneReleases) {
     for (int size : SIZES) {
         CapturingAppender capture;  // root at DEBUG
-        ::testing::internal::CaptureStdout();
+        CaughtStdout quiet;
         WendleEngine engine(bench::section(size));
-        ::testing::internal::GetCapturedStdout();
-        auto client = std::make_unique<bench::AnsweringClient>();
-        bench::AnsweringClient* service = client.get();
-        engine.useClient(std::move(client));
-        // The second poll is the one the benchmarks time: the reused answer.
+        quiet.text();
+        std::unique_ptr<MemoryService> answering = bench::answeringService(size);
+        MemoryService* service = answering.get();
+        engine.useService(std::move(answering));
+        // The benchmarks time polls after the first.
         engine.update_ports();
         capture.clear();
         engine.update_ports();
@@ -59,8 +60,8 @@ TEST(BenchSupport, EveryTriggerTakesItsAnswerAndNoneReleases) {
         });
         EXPECT_EQ(settings, size);
         EXPECT_NE(std::find(lines.begin(), lines.end(), "Inhibit Output "), lines.end()) << size;
-        EXPECT_EQ(service->reads, 2);
-        EXPECT_EQ(service->writes, 2);
+        EXPECT_EQ(service->reads(), 2);
+        EXPECT_EQ(service->writes(), 2);
     }
 }
 

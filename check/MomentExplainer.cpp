@@ -5,13 +5,10 @@
 #include <memory>
 
 #include "LocalTime.h"
+#include "MemoryService.h"
 #include "ObjectCodes.h"
 #include "RuleText.h"
 #include "RuleWords.h"
-#include "ScriptedService.h"
-#include "cObjectAInput.h"
-#include "cObjectDInput.h"
-#include "cObjectDOutput.h"
 
 namespace {
 
@@ -97,31 +94,19 @@ bool MomentExplainer::parseMoment(const std::string& text, std::time_t& instant,
 bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vector<Input>& inputs,
                               cObject::eObjectIOState resting, std::ostream& out) {
     WendleEngine& engine = *check.getEngine();
-    auto service = std::make_unique<ScriptedService>();
-    ScriptedService& answered = *service;  // lent: the engine owns it
+    auto service = std::make_unique<MemoryService>();
+    MemoryService& answered = *service;  // lent: the engine owns it
     for (const Input& input : inputs) {
         if (input.reading == Reading::ALARM || input.reading == Reading::CLEAR) {
-            auto object = std::make_unique<cObjectDInput>();
-            object->setPortLabel(input.label.c_str());
-            object->setDeviceSerial(input.device);
-            object->setPortStatus(input.reading == Reading::ALARM ? object_codes::kAlarmSet
+            answered.digitalInput(input.label.c_str(), input.device,
+                                  input.reading == Reading::ALARM ? object_codes::kAlarmSet
                                                                   : object_codes::kAlarmClear);
-            answered.answer(std::move(object));
         } else if (input.reading == Reading::NUMBER) {
-            auto object = std::make_unique<cObjectAInput>();
-            object->setPortLabel(input.label.c_str());
-            object->setDeviceSerial(input.device);
-            object->setCalculatedValue(input.value);
-            answered.answer(std::move(object));
+            answered.analogInput(input.label.c_str(), input.device, input.value);
         }
     }
-    auto output = std::make_unique<cObjectDOutput>();
-    output->setPortLabel(engine.getOutput().getPortLabel());
-    output->setDeviceSerial(engine.getOutput().getDeviceSerial());
-    output->setPortId(kOutputPortId);
-    output->setOutputState(resting);
-    output->setDefaultState(resting);
-    answered.answer(std::move(output));
+    answered.digitalOutput(engine.getOutput().getPortLabel(), engine.getOutput().getDeviceSerial(),
+                           kOutputPortId, resting, resting);
 
     engine.useService(std::move(service));
     engine.useClock([at] { return at; });
@@ -178,8 +163,7 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
     const cObject::eObjectIOState sent = engine.getOutput().getOutputState();
     const bool release = sent != resting;
     out << "Result: " << (release ? "release" : "inhibit") << ". With the resting state "
-        << RuleWords::ioState(resting) << ", the service sends "
-        << RuleWords::ioState(answered.written()) << " to " << RuleWords::port(engine.getOutput())
-        << ".\n";
+        << RuleWords::ioState(resting) << ", the service sends " << RuleWords::ioState(sent)
+        << " to " << RuleWords::port(engine.getOutput()) << ".\n";
     return release;
 }

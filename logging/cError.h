@@ -1,16 +1,15 @@
 #ifndef TARWENDLE_LOGGING_CERROR_H
 #define TARWENDLE_LOGGING_CERROR_H
 
+#include <log4cpp/Priority.hh>
+
 #include "cLogOStream.h"
 
 // The error stream of a component.
 class cError : public cLogOStream {
 public:
-    explicit cError(const char* categoryName);
-    ~cError() override;
-
-    void logOutput(char* message) override;
-    bool isEnabled() const;
+    explicit cError(const char* categoryName)
+        : cLogOStream(categoryName, log4cpp::Priority::ERROR) {}
 };
 
 #endif

@@ -6,31 +6,30 @@
 #include "cLogStreamBuf.h"
 
 /*
- * An output stream whose every flushed message becomes one log4cpp event.
- * Subclasses choose the priority in logOutput.
+ * An output stream whose every flushed message becomes one log4cpp event
+ * of the stream's priority; cLog, cDebug and cError each fix one.
  */
 class cLogOStream : public std::ostream {
 public:
-    // categoryName is lent: it must outlive the stream.
-    explicit cLogOStream(const char* categoryName);
+    // categoryName is lent: it must outlive the stream. priority is a
+    // log4cpp priority value.
+    cLogOStream(const char* categoryName, int priority);
     ~cLogOStream() override;
 
     cLogOStream(const cLogOStream&) = delete;
     cLogOStream& operator=(const cLogOStream&) = delete;
 
     // Hands one finished message, NUL-terminated, to log4cpp.
-    virtual void logOutput(char* message) = 0;
+    void logOutput(char* message);
 
-    const char* getCategoryName() const { return categoryName; }
-
-protected:
-    // Whether log4cpp would keep an event of this priority on this stream's
+    // Whether log4cpp would keep an event of this stream's priority on its
     // category; lets a caller skip formatting a line that would be dropped.
-    bool isPriorityEnabled(int priority) const;
+    bool isEnabled() const;
 
 private:
     cLogStreamBuf buffer;
     const char* categoryName;
+    int priority;
 };
 
 #endif

@@ -28,9 +28,19 @@ int remainingMs(cObjectSocket::Clock::time_point deadline) {
     return left.count() <= 0 ? 0 : static_cast<int>((left.count() + 999) / 1000);
 }
 
+// Requests are small and answered one at a time; do not let Nagle delay them.
+void sendAtOnce(int fd) {
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+}
+
 }  // namespace
 
 cObjectSocket::cObjectSocket() = default;
+
+cObjectSocket::cObjectSocket(int accepted) : fd(accepted) {
+    sendAtOnce(fd);
+}
 
 cObjectSocket::~cObjectSocket() {
     close();
@@ -81,9 +91,7 @@ bool cObjectSocket::connect(const std::string& host, int port, Clock::time_point
         setErrno(reason, "socket", errno);
         return false;
     }
-    // Requests are small and answered one at a time; do not let Nagle delay them.
-    const int one = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    sendAtOnce(fd);
 
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
         if (errno != EINPROGRESS) {
@@ -151,56 +159,76 @@ cObjectSocket::eIdle cObjectSocket::idleState() const {
     return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) ? eIdle::READY : eIdle::GONE;
 }
 
-bool cObjectSocket::sendAll(const char* data, std::size_t size, Clock::time_point deadline,
-                            std::string* reason) {
-    std::size_t sent = 0;
-    while (sent < size) {
-        const ssize_t n = ::send(fd, data + sent, size - sent, MSG_NOSIGNAL);
+cObjectSocket::eTransfer cObjectSocket::sendSome(const char* data, std::size_t size,
+                                                 std::size_t& done, std::string* reason) {
+    while (done < size) {
+        const ssize_t n = ::send(fd, data + done, size - done, MSG_NOSIGNAL);
         if (n > 0) {
-            sent += static_cast<std::size_t>(n);
+            done += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!waitFor(POLLOUT, deadline, reason)) {
-                return false;
-            }
-            continue;
+            return eTransfer::BLOCKED;
         }
         setErrno(reason, "send", errno);
-        return false;
+        return eTransfer::FAILED;
     }
-    return true;
+    return eTransfer::DONE;
 }
 
-bool cObjectSocket::receiveAll(char* data, std::size_t size, Clock::time_point deadline,
-                               std::string* reason) {
-    std::size_t received = 0;
-    while (received < size) {
-        const ssize_t n = ::recv(fd, data + received, size - received, 0);
+cObjectSocket::eTransfer cObjectSocket::receiveSome(char* data, std::size_t size, std::size_t& done,
+                                                    std::string* reason) {
+    while (done < size) {
+        const ssize_t n = ::recv(fd, data + done, size - done, 0);
         if (n > 0) {
-            received += static_cast<std::size_t>(n);
+            done += static_cast<std::size_t>(n);
             continue;
         }
         if (n == 0) {
             setReason(reason, "connection closed by the service");
-            return false;
+            return eTransfer::FAILED;
         }
         if (errno == EINTR) {
             continue;
         }
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (!waitFor(POLLIN, deadline, reason)) {
-                return false;
-            }
-            continue;
+            return eTransfer::BLOCKED;
         }
         setErrno(reason, "recv", errno);
-        return false;
+        return eTransfer::FAILED;
     }
-    return true;
+    return eTransfer::DONE;
+}
+
+bool cObjectSocket::sendAll(const char* data, std::size_t size, Clock::time_point deadline,
+                            std::string* reason) {
+    std::size_t sent = 0;
+    for (;;) {
+        const eTransfer result = sendSome(data, size, sent, reason);
+        if (result != eTransfer::BLOCKED) {
+            return result == eTransfer::DONE;
+        }
+        if (!waitFor(POLLOUT, deadline, reason)) {
+            return false;
+        }
+    }
+}
+
+bool cObjectSocket::receiveAll(char* data, std::size_t size, Clock::time_point deadline,
+                               std::string* reason) {
+    std::size_t received = 0;
+    for (;;) {
+        const eTransfer result = receiveSome(data, size, received, reason);
+        if (result != eTransfer::BLOCKED) {
+            return result == eTransfer::DONE;
+        }
+        if (!waitFor(POLLIN, deadline, reason)) {
+            return false;
+        }
+    }
 }
 
 bool cObjectSocket::waitFor(short events, Clock::time_point deadline, std::string* reason) {

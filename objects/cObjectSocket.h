@@ -18,6 +18,8 @@ public:
     using Clock = cKernelClock;
 
     cObjectSocket();
+    // Takes a non-blocking descriptor that a listening socket accepted.
+    explicit cObjectSocket(int accepted);
     ~cObjectSocket();
 
     cObjectSocket(const cObjectSocket&) = delete;
@@ -31,6 +33,8 @@ public:
 
     bool isOpen() const { return fd >= 0; }
     void close();
+    // For a caller's own poll of many sockets; -1 when closed.
+    int descriptor() const { return fd; }
 
     // Opens a connection, waiting until the deadline at most.
     bool connect(const std::string& host, int port, Clock::time_point deadline,
@@ -44,6 +48,19 @@ public:
 
     // What the connection holds when no request is outstanding.
     eIdle idleState() const;
+
+    enum class eTransfer {
+        DONE,     // every byte moved
+        BLOCKED,  // the kernel takes or holds no more for now
+        FAILED,   // an error, or the end of the stream
+    };
+
+    // Moves bytes from data + done on, as many as the kernel takes or holds
+    // now, without waiting; `done` counts them in.
+    eTransfer sendSome(const char* data, std::size_t size, std::size_t& done,
+                       std::string* reason = nullptr);
+    eTransfer receiveSome(char* data, std::size_t size, std::size_t& done,
+                          std::string* reason = nullptr);
 
     // Sends every byte, or fails at the deadline.
     bool sendAll(const char* data, std::size_t size, Clock::time_point deadline,

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,7 +18,6 @@
 
 #include "SimulatedAnalogInput.h"
 #include "cObjectDOutput.h"
-#include "cObjectSocket.h"
 
 namespace {
 
@@ -154,7 +152,7 @@ void ObjectSimulator::run() {
         fds.push_back({listenFd, POLLIN, 0});
         for (const Connection& connection : connections) {
             const short events = connection.out.empty() ? POLLIN : POLLIN | POLLOUT;
-            fds.push_back({connection.fd, events, 0});
+            fds.push_back({connection.socket->descriptor(), events, 0});
         }
         if (::poll(fds.data(), fds.size(), -1) < 0) {
             if (errno == EINTR) {
@@ -181,12 +179,7 @@ void ObjectSimulator::run() {
             acceptConnections();
         }
         for (auto it = connections.begin(); it != connections.end();) {
-            if (it->closing) {
-                ::close(it->fd);
-                it = connections.erase(it);
-            } else {
-                ++it;
-            }
+            it = it->closing ? connections.erase(it) : it + 1;
         }
     }
     char drain[64];
@@ -196,9 +189,6 @@ void ObjectSimulator::run() {
 }
 
 void ObjectSimulator::closeAll() {
-    for (Connection& connection : connections) {
-        ::close(connection.fd);
-    }
     connections.clear();
     if (listenFd >= 0) {
         ::close(listenFd);
@@ -215,29 +205,22 @@ void ObjectSimulator::acceptConnections() {
             }
             return;  // EAGAIN, or an aborted connection: nothing to do
         }
-        const int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         Connection connection;
-        connection.fd = fd;
+        connection.socket = std::make_unique<cObjectSocket>(fd);
         connections.push_back(std::move(connection));
     }
 }
 
 void ObjectSimulator::readFrom(Connection& connection) {
     char chunk[READ_CHUNK];
-    for (;;) {
-        const ssize_t n = ::recv(connection.fd, chunk, sizeof chunk, 0);
-        if (n > 0) {
-            connection.in.append(chunk, static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-            connection.closing = true;  // the client went away
-        }
-        break;
+    cObjectSocket::eTransfer result = cObjectSocket::eTransfer::DONE;
+    while (result == cObjectSocket::eTransfer::DONE) {
+        std::size_t received = 0;
+        result = connection.socket->receiveSome(chunk, sizeof chunk, received);
+        connection.in.append(chunk, received);
+    }
+    if (result == cObjectSocket::eTransfer::FAILED) {
+        connection.closing = true;  // the client went away
     }
     handleFrames(connection);
     if (!connection.closing && !connection.out.empty()) {
@@ -246,22 +229,12 @@ void ObjectSimulator::readFrom(Connection& connection) {
 }
 
 void ObjectSimulator::writeTo(Connection& connection) {
-    while (!connection.out.empty()) {
-        const ssize_t n =
-            ::send(connection.fd, connection.out.data(), connection.out.size(), MSG_NOSIGNAL);
-        if (n > 0) {
-            connection.out.erase(0, static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            return;
-        }
+    std::size_t sent = 0;
+    if (connection.socket->sendSome(connection.out.data(), connection.out.size(), sent) ==
+        cObjectSocket::eTransfer::FAILED) {
         connection.closing = true;
-        return;
     }
+    connection.out.erase(0, sent);
 }
 
 void ObjectSimulator::handleFrames(Connection& connection) {

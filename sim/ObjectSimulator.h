@@ -5,11 +5,13 @@
 
 #include <fstream>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "SimulatorState.h"
 #include "cObjectFrame.h"
+#include "cObjectSocket.h"
 
 /*
  * A stand-in for the controller's object service: answers reads and writes
@@ -49,7 +51,7 @@ public:
 
 private:
     struct Connection {
-        int fd = -1;
+        std::unique_ptr<cObjectSocket> socket;
         std::string in;
         std::string out;
         bool closing = false;

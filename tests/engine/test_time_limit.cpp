@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "CaughtStdout.h"
 #include "ErrorText.h"
 #include "LocalTime.h"
 #include "WendleEngine.h"
@@ -20,10 +21,7 @@ constexpr int SATURDAY = 6;
 
 // Builds a time limit, keeping its trace out of the test output.
 TimeLimit quiet(const json& entry) {
-    testing::internal::CaptureStdout();
-    struct Restore {
-        ~Restore() { testing::internal::GetCapturedStdout(); }
-    } restore;
+    CaughtStdout quiet;
     return TimeLimit(entry);
 }
 
@@ -69,9 +67,9 @@ TEST(TimeLimitTest, ConstructionTraceAndErrors) {
     };
     for (const auto& c : cases) {
         const int before = currentWeekday();
-        testing::internal::CaptureStdout();
+        CaughtStdout caught;
         const std::string error = errorText([&] { TimeLimit limit(c.entry); });
-        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string out = caught.text();
         const int after = currentWeekday();
         EXPECT_EQ(error, c.error) << c.entry.dump();
         if (before != after) {

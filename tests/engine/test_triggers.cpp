@@ -3,6 +3,7 @@
 #include <limits>
 #include <string>
 
+#include "CaughtStdout.h"
 #include "ErrorText.h"
 #include "WendleEngine.h"
 
@@ -31,9 +32,9 @@ TEST(DigitalTriggerTest, OperationAndReleaseTable) {
         {json::array({"alarm"}), DigitalTrigger::OPERATION_NONE, false, false},
     };
     for (const auto& c : cases) {
-        testing::internal::CaptureStdout();
+        CaughtStdout caught;
         DigitalTrigger trigger(entry(c.operation));
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(caught.text(), "");
         EXPECT_EQ(trigger.operation, c.code) << c.operation.dump();
         EXPECT_STREQ(trigger.getPortLabel(), "IN1");
         EXPECT_EQ(trigger.getDeviceSerial(), 31U);
@@ -69,13 +70,13 @@ TEST(AnalogTriggerTest, Construction) {
         {entry("gt", "V12"), 0, "", "invalid_argument: stof"},
     };
     for (const auto& c : cases) {
-        testing::internal::CaptureStdout();
+        CaughtStdout caught;
         const std::string error = errorText([&] {
             AnalogTrigger trigger(c.entry);
             EXPECT_EQ(trigger.operation, c.code);
             EXPECT_EQ(trigger.getDeviceSerial(), 31U);
         });
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.trace) << c.entry.dump();
+        EXPECT_EQ(caught.text(), c.trace) << c.entry.dump();
         EXPECT_EQ(error, c.error) << c.entry.dump();
     }
 }
@@ -99,9 +100,9 @@ TEST(AnalogTriggerTest, ReleaseTable) {
         {GT, 10, inf, true},   {LT, 10, inf, false},     {GT, 10, -inf, false},
         {LT, 10, -inf, true},
     };
-    testing::internal::CaptureStdout();
+    CaughtStdout quiet;
     AnalogTrigger trigger(entry("gt"));
-    testing::internal::GetCapturedStdout();
+    quiet.text();
     for (const auto& c : cases) {
         trigger.operation = c.operation;
         trigger.level = c.level;

@@ -7,16 +7,29 @@
 #include <vector>
 
 #include "CapturingAppender.h"
+#include "CaughtStdout.h"
 #include "ErrorText.h"
-#include "FakeObjectClient.h"
+#include "MemoryService.h"
 #include "WendleEngine.h"
 
 namespace {
 
 using nlohmann::json;
 using Lines = std::vector<std::string>;
-using Requested = FakeObjectClient::Requested;
-using Written = FakeObjectClient::Written;
+using Requested = MemoryService::Requested;
+using Written = MemoryService::Written;
+
+// Keeps every request and write and, since our own library tells it (a
+// controller's does not), the request's message type.
+class TypedMemoryService : public MemoryService {
+public:
+    TypedMemoryService() { record(); }
+    cObjectList* get(cObjectList* request) override {
+        requestType = request->getMsgType();
+        return MemoryService::get(request);
+    }
+    int requestType = -1;
+};
 
 constexpr int DI = cObject::TYPE_DIGITAL_INPUT;
 constexpr int AI = cObject::TYPE_ANALOG_INPUT;
@@ -33,21 +46,21 @@ class Engine : public ::testing::Test {
 protected:
     CapturingAppender capture;
     std::unique_ptr<WendleEngine> engine;
-    FakeObjectClient* service = nullptr;  // lent: the engine owns it
+    TypedMemoryService* service = nullptr;  // lent: the engine owns it
     std::string stdoutText;
 
     void build(const json& section) {
-        ::testing::internal::CaptureStdout();
+        CaughtStdout caught;
         try {
             engine = std::make_unique<WendleEngine>(section);
         } catch (...) {
-            stdoutText = ::testing::internal::GetCapturedStdout();
+            stdoutText = caught.text();
             throw;
         }
-        stdoutText = ::testing::internal::GetCapturedStdout();
-        auto fake = std::make_unique<FakeObjectClient>();
-        service = fake.get();
-        engine->useClient(std::move(fake));
+        stdoutText = caught.text();
+        auto memory = std::make_unique<TypedMemoryService>();
+        service = memory.get();
+        engine->useService(std::move(memory));
     }
 
     Lines linesAfter(const std::string& marker) const {
@@ -127,9 +140,9 @@ TEST_F(Engine, ConstructionLogsEveryEntryAndSortsTheRules) {
         build(c.section);
         EXPECT_EQ(capture.messages(), c.lines) << c.name;
         EXPECT_EQ(stdoutText, c.out) << c.name;
-        service->answers = false;
+        service->setAnswering(false);
         engine->update_ports();
-        EXPECT_EQ(service->requested, c.request) << c.name;
+        EXPECT_EQ(service->requested(), c.request) << c.name;
         EXPECT_EQ(service->requestType, 1) << c.name;
     }
 }
@@ -209,8 +222,8 @@ TEST_F(Engine, PollTracesRequestResponseAndDecision) {
              digital("DI2", "b2", "alarm"), analog("AI1", "a1", "gt", "25")}}});
     service->digitalInput("DI1", 0xa1, cObject::STATUS_ALARM_SET);
     service->analogInput("AI1", 0xa1, 30.5F);
-    service->reply.push_back(std::make_unique<cObject>(9));
-    service->digitalOutput("DO1", 3, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
+    service->answer(std::make_unique<cObject>(9));
+    service->digitalOutput("DO1", 0xa1, 3, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
     service->digitalInput("DI9", 0xa1, cObject::STATUS_ALARM_SET);  // nobody watches it
     service->digitalInput("DI2", 0xa2, cObject::STATUS_ALARM_SET);  // label matches, serial not
     capture.clear();
@@ -245,33 +258,33 @@ TEST_F(Engine, PollTracesRequestResponseAndDecision) {
         {"WendleEngine", "DEBUG", "Setting Output to HIGH "},
     };
     EXPECT_EQ(capture.events(), expected);
-    EXPECT_EQ(service->written, (std::vector<Written>{{161, 3, 1, 0, ""}}));
+    EXPECT_EQ(service->written(), (std::vector<Written>{{161, 3, 1, 0, ""}}));
 
     // The next request reports every digital status as cleared again.
-    service->answers = false;
+    service->setAnswering(false);
     capture.clear();
     engine->update_ports();
-    EXPECT_EQ(service->requested, (std::vector<Requested>{{DI, "DI1", 161, 0},
-                                                          {DI, "DI1", 161, 0},
-                                                          {DI, "DI2", 178, 0},
-                                                          {AI, "AI1", 161, 0},
-                                                          {DO, "DO1", 161, 0}}));
+    EXPECT_EQ(service->requested(), (std::vector<Requested>{{DI, "DI1", 161, 0},
+                                                            {DI, "DI1", 161, 0},
+                                                            {DI, "DI2", 178, 0},
+                                                            {AI, "AI1", 161, 0},
+                                                            {DO, "DO1", 161, 0}}));
     EXPECT_EQ(linesAfter("Adding Analog Trigger"), Lines{"Bad response"});
     EXPECT_EQ(capture.events().back().priority, "INFO");
-    EXPECT_EQ(service->written.size(), 1U);  // no decision without a response
+    EXPECT_EQ(service->written().size(), 1U);  // no decision without a response
 }
 
 TEST_F(Engine, LastDigitalOutputOfAResponseWins) {
     build({{"output", {{"label", "DO1"}, {"deviceid", "a1"}}}});
-    service->digitalOutput("DO1", 3, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
-    service->digitalOutput("DO7", 7, cObject::IOSTATE_HIGH, cObject::IOSTATE_HIGH);
+    service->digitalOutput("DO1", 0xa1, 3, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
+    service->digitalOutput("DO7", 0xa1, 7, cObject::IOSTATE_HIGH, cObject::IOSTATE_HIGH);
     engine->update_ports();
-    EXPECT_EQ(service->written, (std::vector<Written>{{161, 7, 1, 0, ""}}));
+    EXPECT_EQ(service->written(), (std::vector<Written>{{161, 7, 1, 0, ""}}));
 
     // Without an output in the response the states of the last poll stay.
-    service->reply.clear();
+    service->forgetAnswers();
     engine->update_ports();
-    EXPECT_EQ(service->written.back(), (Written{161, 7, 1, 0, ""}));
+    EXPECT_EQ(service->written().back(), (Written{161, 7, 1, 0, ""}));
 }
 
 TEST_F(Engine, DecisionTable) {
@@ -347,23 +360,23 @@ TEST_F(Engine, DecisionTable) {
                {"triggers", {analog("AI1", "a1", "gt", "25")}},
                {"timelimits", c.windows}});
         service->analogInput("AI1", 0xa1, c.triggerAsks ? 30.0F : 20.0F);
-        service->digitalOutput("DO1", 3, cObject::IOSTATE_NONE, c.defaultState);
+        service->digitalOutput("DO1", 0xa1, 3, cObject::IOSTATE_NONE, c.defaultState);
         capture.clear();
         engine->update_ports();
         EXPECT_EQ(linesAfter("Port Label:DO1 "), c.lines) << c.name;
-        EXPECT_EQ(service->written, (std::vector<Written>{{161, 3, c.written, 0, ""}})) << c.name;
+        EXPECT_EQ(service->written(), (std::vector<Written>{{161, 3, c.written, 0, ""}})) << c.name;
     }
 }
 
 TEST_F(Engine, DebugOffLogsOnlyInfoLines) {
     build({{"triggers", {digital("DI1", "1", "alarm")}}});
     log4cpp::Category::getRoot().setPriority(log4cpp::Priority::INFO);
-    service->reply.push_back(std::make_unique<cObject>(12));
+    service->answer(std::make_unique<cObject>(12));
     engine->update_ports();
     EXPECT_EQ(capture.messages(),
               (Lines{"Found some triggers...1 of them", digital("DI1", "1", "alarm").dump(),
                      "Digital", "We don't handle this type"}));
-    EXPECT_EQ(service->written.size(), 1U);
+    EXPECT_EQ(service->written().size(), 1U);
 }
 
 }  // namespace

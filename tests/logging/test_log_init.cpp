@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "CaughtStdout.h"
 #include "cFileAppenderState.h"
 #include "cWlog.h"
 #include "cWlog2.h"
@@ -53,14 +54,14 @@ TEST(LogInit, PropertiesFileRoutesEventsByPriority) {
     const std::string logPath = ::testing::TempDir() + std::to_string(getpid()) + "-init-test.log";
     std::remove(logPath.c_str());
     const std::string conf = writeFile("init-test.conf", fileConf(logPath, "%p %c %m%n"));
-    ::testing::internal::CaptureStdout();
+    CaughtStdout caught;
     ::testing::internal::CaptureStderr();
     EXPECT_TRUE(cWlog::init(conf.c_str()));
     cWlog2 logger("Config");
     logger.log << "50% done" << std::endl;
     logger.debug << "dropped at INFO" << std::endl;
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(caught.text(), "");
     EXPECT_EQ(readFile(logPath), "INFO Config 50% done\n");
 }
 
@@ -179,14 +180,14 @@ TEST(LogInit, UnusableFileFallsBackToStandardErrorAtInfo) {
                                          "log4cpp.rootCategory=INFO, a\n"
                                          "log4cpp.appender.a=NoSuchAppender\n");
     for (const std::string& path : {missing, broken}) {
-        ::testing::internal::CaptureStdout();
+        CaughtStdout caught;
         ::testing::internal::CaptureStderr();
         EXPECT_FALSE(cWlog::init(path.c_str()));
         cWlog2 logger("WendleEngine");
         logger.log << "kept" << std::endl;
         logger.debug << "below INFO" << std::endl;
         const std::string err = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(caught.text(), "");
         EXPECT_NE(err.find("cWlog: cannot use log configuration '" + path + "'"), std::string::npos)
             << err;
         EXPECT_NE(err.find(" INFO WendleEngine: kept\n"), std::string::npos) << err;

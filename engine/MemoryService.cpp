@@ -1,0 +1,85 @@
+#include "MemoryService.h"
+
+#include <utility>
+
+#include "cObjectAInput.h"
+#include "cObjectDInput.h"
+#include "cObjectDOutput.h"
+
+MemoryService::MemoryService() = default;
+
+MemoryService::~MemoryService() = default;
+
+void MemoryService::answer(std::unique_ptr<cObject> object) {
+    objects.push_back(std::move(object));
+    reply.reset();
+}
+
+void MemoryService::digitalInput(const char* label, unsigned int serial,
+                                 cObject::eObjectStatus status) {
+    auto input = std::make_unique<cObjectDInput>();
+    input->setPortLabel(label);
+    input->setDeviceSerial(serial);
+    input->setPortStatus(status);
+    answer(std::move(input));
+}
+
+void MemoryService::analogInput(const char* label, unsigned int serial, float value) {
+    auto input = std::make_unique<cObjectAInput>();
+    input->setPortLabel(label);
+    input->setDeviceSerial(serial);
+    input->setCalculatedValue(value);
+    answer(std::move(input));
+}
+
+void MemoryService::digitalOutput(const char* label, unsigned int serial, unsigned int portId,
+                                  cObject::eObjectIOState state,
+                                  cObject::eObjectIOState defaultState) {
+    auto output = std::make_unique<cObjectDOutput>();
+    output->setPortLabel(label);
+    output->setDeviceSerial(serial);
+    output->setPortId(portId);
+    output->setOutputState(state);
+    output->setDefaultState(defaultState);
+    answer(std::move(output));
+}
+
+void MemoryService::forgetAnswers() {
+    objects.clear();
+    reply.reset();
+}
+
+void MemoryService::start(const char* /*host*/, int /*port*/) {}
+
+cObjectList* MemoryService::get(cObjectList* request) {
+    ++readCount;
+    if (recording) {
+        lastRequest.clear();
+        for (cObject* object = request->first(); object != nullptr; object = request->next()) {
+            auto* port = static_cast<cObjectPort*>(object);
+            lastRequest.push_back({object->getType(), port->getPortLabel(), port->getDeviceSerial(),
+                                   port->getPortStatus()});
+        }
+    }
+    if (!answers) {
+        return nullptr;
+    }
+    if (!reply) {
+        reply = std::make_unique<cObjectList>();
+        for (const std::unique_ptr<cObject>& object : objects) {
+            reply->add(object.get());
+        }
+    }
+    return reply.get();
+}
+
+void MemoryService::set(cObject* object) {
+    ++writeCount;
+    if (!recording) {
+        return;
+    }
+    auto* output = static_cast<cObjectDOutput*>(object);
+    writtenPorts.push_back({output->getDeviceSerial(), output->getPortId(),
+                            output->getOutputState(), output->getDefaultState(),
+                            output->getPortLabel()});
+}

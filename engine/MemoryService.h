@@ -1,0 +1,85 @@
+#ifndef TARWENDLE_ENGINE_MEMORYSERVICE_H
+#define TARWENDLE_ENGINE_MEMORYSERVICE_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ObjectService.h"
+#include "cObjectList.h"
+
+/*
+ * An object service in memory, for the checker's explained moments, the
+ * unit tests and the benchmarks: it answers every read with the objects it
+ * was given, in that order, and counts reads and writes instead of sending
+ * anything anywhere. Asked to, it also keeps the ports of the last request
+ * and every write; a benchmark does not ask, so that a poll measures the
+ * engine and not the stand-in.
+ *
+ * It uses only what the engine may of the object library, so that the
+ * checker built against a controller's own library has it too.
+ */
+class MemoryService : public ObjectService {
+public:
+    // A port of a read request, as it was asked for.
+    struct Requested {
+        int type;
+        std::string label;
+        unsigned int serial;
+        int status;
+        bool operator==(const Requested& o) const {
+            return type == o.type && label == o.label && serial == o.serial && status == o.status;
+        }
+    };
+    // A digital output as it was written.
+    struct Written {
+        unsigned int serial;
+        unsigned int portId;
+        int outputState;
+        int defaultState;
+        std::string label;
+        bool operator==(const Written& o) const {
+            return serial == o.serial && portId == o.portId && outputState == o.outputState &&
+                   defaultState == o.defaultState && label == o.label;
+        }
+    };
+
+    MemoryService();
+    ~MemoryService() override;
+
+    // Answered to every read, after those given before.
+    void answer(std::unique_ptr<cObject> object);
+    void digitalInput(const char* label, unsigned int serial, cObject::eObjectStatus status);
+    void analogInput(const char* label, unsigned int serial, float value);
+    void digitalOutput(const char* label, unsigned int serial, unsigned int portId,
+                       cObject::eObjectIOState state, cObject::eObjectIOState defaultState);
+    // Reads are answered with nothing given so far.
+    void forgetAnswers();
+    // Whether a read gets a reply at all; a read without one is a failed call.
+    void setAnswering(bool answering) { answers = answering; }
+    // From now on keeps what requested() and written() give.
+    void record() { recording = true; }
+
+    void start(const char* host, int port) override;
+    cObjectList* get(cObjectList* request) override;
+    void set(cObject* object) override;
+
+    int reads() const { return readCount; }
+    int writes() const { return writeCount; }
+    const std::vector<Requested>& requested() const { return lastRequest; }
+    const std::vector<Written>& written() const { return writtenPorts; }
+
+private:
+    std::vector<std::unique_ptr<cObject>> objects;
+    // Lends the objects above; built anew when they change, since a
+    // controller's library cannot empty a list. Null until then.
+    std::unique_ptr<cObjectList> reply;
+    bool answers = true;
+    bool recording = false;
+    int readCount = 0;
+    int writeCount = 0;
+    std::vector<Requested> lastRequest;
+    std::vector<Written> writtenPorts;
+};
+
+#endif
