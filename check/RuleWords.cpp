@@ -11,7 +11,7 @@
 namespace {
 
 constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr int kDaysInWeek = 7;
+constexpr int kDaysInWeek = WendleEngine::TimeLimit::DAYS_IN_WEEK;
 constexpr const char* kDash = "\u2013";  // en dash
 
 std::string twoDigits(uint32_t value) {
@@ -27,6 +27,12 @@ std::string RuleWords::dayName(int day) {
         return "day " + std::to_string(day);
     }
     return kDayNames[day];
+}
+
+const char* RuleWords::alarm(cObject::eObjectStatus status, const char* otherwise) {
+    return status == object_codes::kAlarmSet     ? "in alarm"
+           : status == object_codes::kAlarmClear ? "not in alarm"
+                                                 : otherwise;
 }
 
 const char* RuleWords::ioState(cObject::eObjectIOState state) {
@@ -94,6 +100,13 @@ std::string RuleWords::trigger(WendleEngine::AnalogTrigger& trigger) {
         default:
             return "never releases (watches " + port(trigger) + " with no known operation)";
     }
+}
+
+std::string RuleWords::built(const WendleEngine::BuildRecord& record) {
+    using Kind = WendleEngine::BuildRecord::Kind;
+    return record.kind == Kind::DIGITAL  ? trigger(record.digital())
+           : record.kind == Kind::ANALOG ? trigger(record.analog())
+                                         : window(*record.window, record.mustrun);
 }
 
 std::string RuleWords::days(const std::vector<int>& days) {

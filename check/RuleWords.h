@@ -19,12 +19,16 @@ public:
     // "releases while DI1 on device a1 is in alarm"
     static std::string trigger(WendleEngine::DigitalTrigger& trigger);
     static std::string trigger(WendleEngine::AnalogTrigger& trigger);
+    // The trigger's or window's sentence of what an entry became.
+    static std::string built(const WendleEngine::BuildRecord& record);
     // "forces release Mon–Fri 07:30–08:00:59"
     static std::string window(const WendleEngine::TimeLimit& limit, bool mustrun);
     // "Mon–Fri", "Sun, Sat", "every day"; "no day" when none is 0 to 6.
     static std::string days(const std::vector<int>& days);
     // A level as the service compares it: the shortest text that reads back.
     static std::string level(float value);
+    // "in alarm", "not in alarm", or `otherwise` for any other status.
+    static const char* alarm(cObject::eObjectStatus status, const char* otherwise);
     // "HIGH", "LOW", or "none" for neither.
     static const char* ioState(cObject::eObjectIOState state);
     // "Sun" to "Sat"; "day N" outside the week.

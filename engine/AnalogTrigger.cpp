@@ -5,7 +5,7 @@
 #include "WendleEngine.h"
 
 WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
-    RuleText::namePort(*this, entry);
+    const RuleText::Fields fields = RuleText::read(entry, RuleText::analogKeys(), this);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
     if (entry["operation"] == "gt") {
         operation = OPERATION_GT;
@@ -13,7 +13,7 @@ WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
     if (entry["operation"] == "lt") {
         operation = OPERATION_LT;
     }
-    level = RuleText::toLevel(entry["value"].get<std::string>());
+    level = fields.level;
     std::cout << "Level set to '" << level << "' " << std::endl;
 }
 

@@ -5,7 +5,7 @@
 #include "WendleEngine.h"
 
 WendleEngine::DigitalTrigger::DigitalTrigger(nlohmann::json entry) {
-    RuleText::namePort(*this, entry);
+    RuleText::read(entry, RuleText::portKeys(), this);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
     if (entry["operation"] == "alarm") {
         operation = OPERATION_ALARM;

@@ -6,11 +6,13 @@
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ObjectService.h"
 #include "PortIndex.h"
+#include "RuleText.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
 #include "cObjectDInput.h"
@@ -81,7 +83,12 @@ public:
     // start and stop bounds, both minutes included.
     class TimeLimit {
     public:
+        // Days are numbered as the local time's weekday: 0 is Sunday.
+        static constexpr int DAYS_IN_WEEK = 7;
+
         explicit TimeLimit(nlohmann::json entry);
+        // From the keys of an entry, already read.
+        explicit TimeLimit(const RuleText::Fields& fields);
 
         // Whether the current local time lies inside the window.
         bool isInRange() const;
@@ -97,29 +104,33 @@ public:
         bool hasStop = false;
     };
 
-    // Told what the constructor makes of each entry, so that a tool that
-    // checks a configuration can say which entry an error came from and
-    // what every entry became. Paths are relative to the section:
-    // "output", "triggers[2]", "timelimits[0]" (an object's member by its
-    // key, a lone value by its section's name).
-    class BuildListener {
-    public:
-        virtual ~BuildListener() = default;
-        // About to build `entry`, at `path`; an error from here on is its.
-        // The last call, with path "" and the whole section, precedes the
-        // check that the poll's request can be sent.
-        virtual void building(const std::string& path, const nlohmann::json& entry) = 0;
-        virtual void built(const std::string& path, DigitalTrigger& trigger) = 0;
-        virtual void built(const std::string& path, AnalogTrigger& trigger) = 0;
-        virtual void built(const std::string& path, const TimeLimit& limit, bool mustrun) = 0;
-        // A trigger entry of neither type, passed over.
-        virtual void skipped(const std::string& path) = 0;
+    // What the constructor made of one entry, so that a tool that checks a
+    // configuration can say what every entry became and which one an error
+    // came from. Paths are relative to the section: "output",
+    // "triggers[2]", "timelimits[0]" (an object's member by its key, a lone
+    // value by its section's name).
+    struct BuildRecord {
+        enum class Kind { OUTPUT, DIGITAL, ANALOG, WINDOW, SKIPPED };
+        std::string path;
+        nlohmann::json entry;
+        Kind kind = Kind::SKIPPED;
+        // False while the entry is being built: a constructor that throws
+        // leaves its last record so.
+        bool built = false;
+        // The port built, for the output and the triggers.
+        cObjectPort* port = nullptr;
+        // The window built, and whether it must run.
+        std::optional<TimeLimit> window;
+        bool mustrun = false;
+
+        DigitalTrigger& digital() const { return static_cast<DigitalTrigger&>(*port); }
+        AnalogTrigger& analog() const { return static_cast<AnalogTrigger&>(*port); }
     };
 
     // Builds the engine from the IO-data section: output port, triggers,
-    // time limits, then the client (not yet connected). A listener, if
-    // any, is lent for the constructor's duration.
-    explicit WendleEngine(nlohmann::json section, BuildListener* listener = nullptr);
+    // time limits, then the client (not yet connected). A record, if any,
+    // is lent for the constructor's duration and gains an entry per entry.
+    explicit WendleEngine(nlohmann::json section, std::vector<BuildRecord>* record = nullptr);
 
     // Builds the one engine and runs it; does nothing if it exists.
     static void start(nlohmann::json section);
