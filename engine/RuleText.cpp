@@ -68,14 +68,18 @@ const RuleText::Keys& RuleText::limitKeys() {
              // member values, nothing for null, and any other value once.
              for (const nlohmann::json& element : v) {
                  std::cout << "Day " << element.dump() << std::endl;
-                 f.days.push_back(toDay(element));
+                 f.window.days.push_back(toDay(element));
              }
              std::cout << " Day of week: " << LocalTime::now().tm_wday << std::endl;
          }},
-        {"from", [](const nlohmann::json& v,
-                    Fields& f) { toBound(v, f.startHour, f.startMinute, f.hasStart); }},
-        {"to", [](const nlohmann::json& v,
-                  Fields& f) { toBound(v, f.stopHour, f.stopMinute, f.hasStop); }},
+        {"from",
+         [](const nlohmann::json& v, Fields& f) {
+             toBound(v, f.window.startHour, f.window.startMinute, f.window.hasStart);
+         }},
+        {"to",
+         [](const nlohmann::json& v, Fields& f) {
+             toBound(v, f.window.stopHour, f.window.stopMinute, f.window.hasStop);
+         }},
     };
     return keys;
 }

@@ -31,12 +31,9 @@ public:
     // value wraps modulo 2^32.
     static uint32_t toDeviceId(const std::string& text, Use* use = nullptr);
 
-    // What reading an entry's keys fills: the port it names, named key by
-    // key, and the values of its other keys.
-    struct Fields {
-        cObjectPort* port = nullptr;
-        float level = 0.0F;
-        std::string mustrun;
+    // A weekly window as its keys give it: a day list (empty means every
+    // day) and optional start and stop bounds.
+    struct Window {
         std::vector<int> days;
         uint32_t startHour = 0;
         uint32_t startMinute = 0;
@@ -44,6 +41,14 @@ public:
         uint32_t stopHour = 0;
         uint32_t stopMinute = 0;
         bool hasStop = false;
+    };
+    // What reading an entry's keys fills: the port it names, named key by
+    // key, and the values of its other keys.
+    struct Fields {
+        cObjectPort* port = nullptr;
+        float level = 0.0F;
+        std::string mustrun;
+        Window window;
     };
     // One key of a rule entry and the conversion that reads it.
     struct Key {

@@ -10,13 +10,7 @@ WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry)
     : TimeLimit(RuleText::read(entry, RuleText::limitKeys())) {}
 
 WendleEngine::TimeLimit::TimeLimit(const RuleText::Fields& fields)
-    : days(fields.days),
-      startHour(fields.startHour),
-      startMinute(fields.startMinute),
-      hasStart(fields.hasStart),
-      stopHour(fields.stopHour),
-      stopMinute(fields.stopMinute),
-      hasStop(fields.hasStop) {
+    : RuleText::Window(fields.window) {
     std::cout << "Start: " << startHour << "-" << startMinute << ":-" << hasStart << std::endl;
     std::cout << "Stop: " << stopHour << "-" << stopMinute << ":-" << hasStop << std::endl;
 }

@@ -205,8 +205,9 @@ void WendleEngine::run() {
 }
 
 /*
- * One poll. The debug lines are formatted only when debug events are kept:
- * a controller normally runs at INFO, and a poll must stay cheap.
+ * One poll. Its debug lines, the decision's included, are formatted only
+ * when debug events are kept: a controller normally runs at INFO, and a
+ * poll must stay cheap.
  */
 void WendleEngine::update_ports() {
     tracing = debug.isEnabled();
@@ -334,19 +335,20 @@ void WendleEngine::update_output() {
     release = decide(release, LocalTime::of(clock()));
 
     if (release) {
-        debug << "Release Output " << std::endl;
         output.Release();
     } else {
-        debug << "Inhibit Output " << std::endl;
         output.Inhibit();
+    }
+    if (tracing) {
+        debug << (release ? "Release Output " : "Inhibit Output ") << std::endl;
     }
 
     cObjectDOutput message;
     message.setDeviceSerial(output.getDeviceSerial());
     message.setPortId(output.getPortId());
-    if (output.getOutputState() == object_codes::kHigh) {
+    if (tracing && output.getOutputState() == object_codes::kHigh) {
         debug << "Setting Output to HIGH " << std::endl;
-    } else if (output.getOutputState() == object_codes::kLow) {
+    } else if (tracing && output.getOutputState() == object_codes::kLow) {
         debug << "Setting Output to LOW " << std::endl;
     }
     message.setOutputState(output.getOutputState());
@@ -356,6 +358,8 @@ void WendleEngine::update_output() {
 
 // A must-run window overrides the triggers, an exclude window everything.
 bool WendleEngine::decide(bool triggersRelease, const std::tm& now) {
+    // Asked outside a poll too (a week's plan), so it looks again.
+    tracing = debug.isEnabled();
     bool release = triggersRelease;
     askWindows(mustrun_limits, now, "Include Trigger", true, release);
     askWindows(exclude_limits, now, "Exclude Trigger", false, release);
@@ -367,12 +371,13 @@ bool WendleEngine::decide(bool triggersRelease, const std::tm& now) {
 void WendleEngine::askWindows(const std::vector<TimeLimit>& limits, const std::tm& now,
                               const char* heading, bool verdict, bool& release) {
     for (const TimeLimit& limit : limits) {
-        debug << heading << std::endl;
-        if (limit.isInRange(now)) {
-            debug << "Time within range" << std::endl;
+        const bool inRange = limit.isInRange(now);
+        if (inRange) {
             release = verdict;
-        } else {
-            debug << "Time out of range" << std::endl;
+        }
+        if (tracing) {
+            debug << heading << std::endl;
+            debug << (inRange ? "Time within range" : "Time out of range") << std::endl;
         }
     }
 }

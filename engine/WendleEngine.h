@@ -79,9 +79,8 @@ public:
         float level = 0.0F;
     };
 
-    // One weekly window: a day list (empty means every day) and optional
-    // start and stop bounds, both minutes included.
-    class TimeLimit {
+    // One weekly window, its bounds' minutes included.
+    class TimeLimit : public RuleText::Window {
     public:
         // Days are numbered as the local time's weekday: 0 is Sunday.
         static constexpr int DAYS_IN_WEEK = 7;
@@ -94,14 +93,6 @@ public:
         bool isInRange() const;
         // The same test against a given broken-down local time.
         bool isInRange(const std::tm& now) const;
-
-        std::vector<int> days;
-        uint32_t startHour = 0;
-        uint32_t startMinute = 0;
-        bool hasStart = false;
-        uint32_t stopHour = 0;
-        uint32_t stopMinute = 0;
-        bool hasStop = false;
     };
 
     // What the constructor made of one entry, so that a tool that checks a
@@ -117,7 +108,8 @@ public:
         // False while the entry is being built: a constructor that throws
         // leaves its last record so.
         bool built = false;
-        // The port built, for the output and the triggers.
+        // The port built, for the output and the triggers: the engine's, for
+        // as long as it lives.
         cObjectPort* port = nullptr;
         // The window built, and whether it must run.
         std::optional<TimeLimit> window;
