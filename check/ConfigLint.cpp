@@ -107,14 +107,17 @@ void ConfigLint::output(const json& cfg) {
         }
         return;
     }
-    unknownMembers("cfg.output", out, {"label", "deviceid"});
+    unknownMembers("cfg.output", out, {}, RuleText::portKeys());
     deviceId("cfg.output.deviceid", out);
 }
 
 void ConfigLint::unknownMembers(const std::string& path, const json& entry,
-                                const std::vector<std::string>& known) {
+                                std::vector<std::string> known, const RuleText::Keys& keys) {
     if (!entry.is_object()) {
         return;
+    }
+    for (const RuleText::Key& key : keys) {
+        known.emplace_back(key.name);
     }
     for (auto it = entry.begin(); it != entry.end(); ++it) {
         if (std::find(known.begin(), known.end(), it.key()) == known.end()) {
@@ -143,23 +146,21 @@ void ConfigLint::deviceId(const std::string& path, const json& entry) {
 void ConfigLint::trigger(const ConfigCheck::Record& trigger) {
     const json& entry = trigger.entry;
     const json operation = EntryPath::member(entry, "operation");
-    if (trigger.kind == ConfigCheck::Kind::DIGITAL) {
-        unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation"});
-        if (trigger.digital().operation == WendleEngine::DigitalTrigger::OPERATION_NONE) {
-            warn(
-                trigger.path + ".operation",
-                (operation.is_null() ? std::string("is missing")
-                                     : operation.dump() + " is neither \"alarm\" nor \"noalarm\"") +
-                    ": the trigger never releases");
-        }
-    } else {
-        unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation", "value"});
-        if (trigger.analog().operation == WendleEngine::AnalogTrigger::OPERATION_NONE) {
-            warn(trigger.path + ".operation",
-                 (operation.is_null() ? std::string("is missing")
-                                      : operation.dump() + " is neither \"gt\" nor \"lt\"") +
-                     ": the trigger never releases");
-        }
+    using Digital = WendleEngine::DigitalTrigger;
+    using Analog = WendleEngine::AnalogTrigger;
+    const bool digital = trigger.kind == ConfigCheck::Kind::DIGITAL;
+    unknownMembers(trigger.path, entry, {"type", "operation"},
+                   digital ? RuleText::portKeys() : RuleText::analogKeys());
+    const char* const* words = digital ? Digital::OPERATIONS : Analog::OPERATIONS;
+    if (digital ? trigger.digital().operation == Digital::OPERATION_NONE
+                : trigger.analog().operation == Analog::OPERATION_NONE) {
+        warn(trigger.path + ".operation",
+             (operation.is_null() ? std::string("is missing")
+                                  : operation.dump() + " is neither \"" + words[0] + "\" nor \"" +
+                                        words[1] + "\"") +
+                 ": the trigger never releases");
+    }
+    if (!digital) {
         if (std::isnan(trigger.analog().level)) {
             warn(trigger.path + ".value", "is not a number (nan): the trigger never releases");
         }
@@ -204,7 +205,7 @@ void ConfigLint::duplicates(const std::vector<const ConfigCheck::Record*>& trigg
 
 void ConfigLint::window(const ConfigCheck::Record& window) {
     const json& entry = window.entry;
-    unknownMembers(window.path, entry, {"days", "from", "to", "mustrun"});
+    unknownMembers(window.path, entry, {}, RuleText::windowKeys());
     const std::string mustrun = EntryPath::member(entry, "mustrun").get<std::string>();
     if (!window.mustrun && looksLikeTrue(mustrun)) {
         warn(window.path + ".mustrun", json(mustrun).dump() +

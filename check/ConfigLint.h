@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ConfigCheck.h"
+#include "RuleText.h"
 
 /*
  * What loads but likely does not do what its author meant. Each finding
@@ -33,8 +34,9 @@ private:
     void bound(const std::string& path, const nlohmann::json& text, uint32_t hour, uint32_t minute);
     void deviceId(const std::string& path, const nlohmann::json& entry);
     void duplicates(const std::vector<const ConfigCheck::Record*>& triggers);
+    // Members neither in `known` nor read by `keys`.
     void unknownMembers(const std::string& path, const nlohmann::json& entry,
-                        const std::vector<std::string>& known);
+                        std::vector<std::string> known, const RuleText::Keys& keys = {});
     void warn(const std::string& path, const std::string& text);
 
     std::vector<Warning> found;

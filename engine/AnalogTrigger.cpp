@@ -7,11 +7,10 @@
 WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
     const RuleText::Fields fields = RuleText::read(entry, RuleText::analogKeys(), this);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
-    if (entry["operation"] == "gt") {
-        operation = OPERATION_GT;
-    }
-    if (entry["operation"] == "lt") {
-        operation = OPERATION_LT;
+    for (const int32_t code : {OPERATION_GT, OPERATION_LT}) {
+        if (entry["operation"] == OPERATIONS[code]) {
+            operation = code;
+        }
     }
     level = fields.level;
     std::cout << "Level set to '" << level << "' " << std::endl;

@@ -51,6 +51,8 @@ public:
     public:
         static constexpr int32_t OPERATION_ALARM = 0;
         static constexpr int32_t OPERATION_NOALARM = 1;
+        // The "operation" words, by their codes.
+        static constexpr const char* OPERATIONS[] = {"alarm", "noalarm"};
         // Held when "operation" names neither condition; never releases.
         static constexpr int32_t OPERATION_NONE = -1;
 
@@ -67,6 +69,7 @@ public:
     public:
         static constexpr int32_t OPERATION_GT = 0;
         static constexpr int32_t OPERATION_LT = 1;
+        static constexpr const char* OPERATIONS[] = {"gt", "lt"};
         // Held when "operation" names neither condition; never releases.
         static constexpr int32_t OPERATION_NONE = -1;
 
