@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include <pwd.h>
@@ -22,18 +21,13 @@ using nlohmann::json;
 constexpr uint32_t HOURS_PER_DAY = 24;
 constexpr uint32_t MINUTES_PER_HOUR = 60;
 
-std::string lowered(std::string text) {
-    text.erase(0, text.find_first_not_of(" \t"));
-    text.erase(text.find_last_not_of(" \t") + 1);
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // What a "mustrun" that means yes might look like when it is not "true".
-bool looksLikeTrue(const std::string& text) {
+bool looksLikeTrue(std::string word) {
     static const char* const yes[] = {"true", "yes", "y", "1", "on", "t"};
-    const std::string word = lowered(text);
+    word.erase(0, word.find_first_not_of(" \t"));
+    word.erase(word.find_last_not_of(" \t") + 1);
+    std::transform(word.begin(), word.end(), word.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return std::any_of(std::begin(yes), std::end(yes), [&](const char* w) { return word == w; });
 }
 

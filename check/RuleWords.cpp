@@ -80,33 +80,31 @@ std::string RuleWords::level(float value) {
     return text;
 }
 
-std::string RuleWords::trigger(WendleEngine::DigitalTrigger& trigger) {
-    switch (trigger.operation) {
-        case WendleEngine::DigitalTrigger::OPERATION_ALARM:
-            return "releases while " + port(trigger) + " is in alarm";
-        case WendleEngine::DigitalTrigger::OPERATION_NOALARM:
-            return "releases while " + port(trigger) + " reports no alarm";
-        default:
-            return "never releases (watches " + port(trigger) + " with no known operation)";
-    }
-}
-
-std::string RuleWords::trigger(WendleEngine::AnalogTrigger& trigger) {
-    switch (trigger.operation) {
-        case WendleEngine::AnalogTrigger::OPERATION_GT:
-            return "releases while " + port(trigger) + " is above " + level(trigger.level);
-        case WendleEngine::AnalogTrigger::OPERATION_LT:
-            return "releases while " + port(trigger) + " is below " + level(trigger.level);
-        default:
-            return "never releases (watches " + port(trigger) + " with no known operation)";
-    }
-}
-
 std::string RuleWords::built(const WendleEngine::BuildRecord& record) {
-    using Kind = WendleEngine::BuildRecord::Kind;
-    return record.kind == Kind::DIGITAL  ? trigger(record.digital())
-           : record.kind == Kind::ANALOG ? trigger(record.analog())
-                                         : window(*record.window, record.mustrun);
+    using Digital = WendleEngine::DigitalTrigger;
+    using Analog = WendleEngine::AnalogTrigger;
+    switch (record.kind) {
+        case WendleEngine::BuildRecord::Kind::WINDOW:
+            return window(*record.window, record.mustrun);
+        case WendleEngine::BuildRecord::Kind::DIGITAL:
+            switch (record.digital().operation) {
+                case Digital::OPERATION_ALARM:
+                    return "releases while " + port(*record.port) + " is in alarm";
+                case Digital::OPERATION_NOALARM:
+                    return "releases while " + port(*record.port) + " reports no alarm";
+            }
+            break;
+        default:
+            switch (record.analog().operation) {
+                case Analog::OPERATION_GT:
+                    return "releases while " + port(*record.port) + " is above " +
+                           level(record.analog().level);
+                case Analog::OPERATION_LT:
+                    return "releases while " + port(*record.port) + " is below " +
+                           level(record.analog().level);
+            }
+    }
+    return "never releases (watches " + port(*record.port) + " with no known operation)";
 }
 
 std::string RuleWords::days(const std::vector<int>& days) {

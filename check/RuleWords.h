@@ -16,12 +16,9 @@ public:
     static std::string device(unsigned int serial);
     // "drives DO1 on device a1"
     static std::string output(WendleEngine::OutputPort& output);
-    // "releases while DI1 on device a1 is in alarm"
-    static std::string trigger(WendleEngine::DigitalTrigger& trigger);
-    static std::string trigger(WendleEngine::AnalogTrigger& trigger);
-    // The trigger's or window's sentence of what an entry became.
+    // What a trigger or window entry became: "releases while DI1 on
+    // device a1 is in alarm", "forces release Mon–Fri 07:30–08:00:59".
     static std::string built(const WendleEngine::BuildRecord& record);
-    // "forces release Mon–Fri 07:30–08:00:59"
     static std::string window(const WendleEngine::TimeLimit& limit, bool mustrun);
     // "Mon–Fri", "Sun, Sat", "every day"; "no day" when none is 0 to 6.
     static std::string days(const std::vector<int>& days);
