@@ -1,10 +1,10 @@
 /*
  * The verdict comes from the service's own sequence; everything else here
- * only says where its error came from. An entry that failed is taken apart
- * key by key, each key through the conversion its rule class uses, in the
- * order the class reads them; the first key whose conversion fails with the
- * very text the engine reported is the one named. If none does, the entry
- * is named as a whole.
+ * only says where its error came from. The entry that failed, the last the
+ * engine recorded, is taken apart key by key through its rule class's own
+ * table of keys; the first key whose conversion fails with the very text
+ * the engine reported is the one named. If none does, the entry is named
+ * as a whole.
  */
 #include "ConfigCheck.h"
 

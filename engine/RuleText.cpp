@@ -66,6 +66,7 @@ const RuleText::Keys& RuleText::limitKeys() {
          [](const nlohmann::json& v, Fields& f) {
              // Iterating a JSON value: an array's elements, an object's
              // member values, nothing for null, and any other value once.
+             // Traced as read, then the weekday the days meet today.
              for (const nlohmann::json& element : v) {
                  std::cout << "Day " << element.dump() << std::endl;
                  f.window.days.push_back(toDay(element));

@@ -10,8 +10,9 @@
 #include "cObjectPort.h"
 
 /*
- * Conversions of the texts of the rule document. They give the same result
- * on 32-bit ARM and on 64-bit hosts.
+ * Conversions of the texts of the rule document, and the order in which
+ * each rule class reads its keys. They give the same result on 32-bit ARM
+ * and on 64-bit hosts.
  */
 class RuleText {
 public:
