@@ -108,8 +108,9 @@ public:
         std::string path;
         nlohmann::json entry;
         Kind kind = Kind::SKIPPED;
-        // False while the entry is being built: a constructor that throws
-        // leaves its last record so.
+        // False while the entry is being built: an entry that fails leaves
+        // the last record so. A failure after every entry (a request too
+        // large to send) leaves them all built.
         bool built = false;
         // The port built, for the output and the triggers: the engine's, for
         // as long as it lives.
