@@ -139,17 +139,12 @@ private:
 void describeRules(ConfigCheck& check, std::ostream& out) {
     out << "Rules:\n"
         << "  cfg.output: " << RuleWords::output(check.getEngine()->getOutput()) << "\n";
-    for (const ConfigCheck::Trigger& trigger : check.triggers()) {
-        out << "  " << trigger.path << ": "
-            << (trigger.digital != nullptr ? RuleWords::trigger(*trigger.digital)
-                                           : RuleWords::trigger(*trigger.analog))
-            << "\n";
+    using Kind = ConfigCheck::Kind;
+    for (const ConfigCheck::Record* entry :
+         check.built({Kind::DIGITAL, Kind::ANALOG, Kind::WINDOW})) {
+        out << "  " << entry->path << ": " << RuleWords::built(*entry) << "\n";
     }
-    for (const ConfigCheck::Window& window : check.windows()) {
-        out << "  " << window.path << ": " << RuleWords::window(window.limit, window.mustrun)
-            << "\n";
-    }
-    if (check.triggers().empty()) {
+    if (check.built({Kind::DIGITAL, Kind::ANALOG}).empty()) {
         out << "  no trigger: the output is released only by must-run windows\n";
     }
 }

@@ -1,16 +1,18 @@
 /*
  * The verdict comes from the service's own sequence; everything else here
- * only says where its error came from. An entry that failed is taken apart
- * key by key, each key through the conversion its rule class uses, in the
- * order the class reads them; the first key whose conversion fails with the
- * very text the engine reported is the one named. If none does, the entry
- * is named as a whole.
+ * only says where its error came from. The entry that failed, the last the
+ * engine recorded, is taken apart key by key through its rule class's own
+ * table of keys; the first key whose conversion fails with the very text
+ * the engine reported is the one named. If none does, the entry is named
+ * as a whole.
  */
 #include "ConfigCheck.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
+#include <iostream>
+#include <map>
 #include <regex>
 #include <utility>
 
@@ -18,6 +20,7 @@
 #include "EntryPath.h"
 #include "RuleText.h"
 #include "StartUp.h"
+#include "cObjectDInput.h"
 
 namespace {
 
@@ -35,69 +38,63 @@ std::string shown(const json& value, std::size_t most) {
     return text;
 }
 
-// One key of an entry and the conversion its rule class applies to it.
-struct KeyRule {
-    const char* key;
-    std::function<void(const json&)> convert;
-    const char* meaning;
-};
-
-void asText(const json& value) {
-    (void)value.get<std::string>();
+// What a key's value should have been, as the blame says it.
+const char* meaning(const std::string& key) {
+    static const std::map<std::string, const char*> meanings{
+        {"label", "is not a port label"}, {"deviceid", "is not a device id text"},
+        {"value", "is not a number"},     {"mustrun", "is not a text"},
+        {"from", "is not a time of day"}, {"to", "is not a time of day"}};
+    return meanings.at(key);
 }
 
-const KeyRule kLabel{"label", [](const json& v) { (void)RuleText::toLabel(v); },
-                     "is not a port label"};
-const KeyRule kDeviceId{"deviceid", asText, "is not a device id text"};
-const KeyRule kValue{"value", [](const json& v) { (void)RuleText::toLevel(v.get<std::string>()); },
-                     "is not a number"};
-const KeyRule kMustrun{"mustrun", asText, "is not a text"};
-
-void asBound(const json& value) {
-    uint32_t hour = 0;
-    uint32_t minute = 0;
-    bool hasBound = false;
-    RuleText::toBound(value, hour, minute, hasBound);
-}
-
-const KeyRule kBound[] = {{"from", asBound, "is not a time of day"},
-                          {"to", asBound, "is not a time of day"}};
-
-// "path.key: value meaning (library text)" when the key's own conversion
-// fails with `what`; "" otherwise.
-std::string blame(const std::string& path, const json& entry, const KeyRule& rule,
-                  const std::string& what) {
-    const json value = EntryPath::member(entry, rule.key);
-    try {
-        rule.convert(value);
-    } catch (const std::exception& failure) {
-        if (what == failure.what()) {
-            const bool absent = !entry.is_object() || !entry.contains(rule.key);
-            return path + "." + rule.key + ": " +
-                   (absent ? std::string("is missing")
-                           : shown(value, SHOWN_VALUE) + " " + rule.meaning) +
-                   " (" + what + ")";
-        }
-    }
-    return "";
-}
-
-// The days of a window, element by element, as TimeLimit iterates them.
-std::string blameDays(const std::string& path, const json& entry, const std::string& what) {
-    const json days = EntryPath::member(entry, "days");
+// The days of a window, element by element, as the limit iterates them.
+std::string blameDays(const std::string& path, const json& days, const std::string& what) {
     std::size_t index = 0;
     for (auto it = days.begin(); it != days.end(); ++it, ++index) {
         try {
             (void)RuleText::toDay(*it);
         } catch (const std::exception& failure) {
-            if (what != failure.what()) {
-                continue;
+            if (what == failure.what()) {
+                return EntryPath::element(path + ".days", days, it, index) + ": " +
+                       shown(*it, SHOWN_VALUE) + " is not a day of the week (" + what + ")";
             }
-            return EntryPath::element(path + ".days", days, it, index) + ": " +
-                   shown(*it, SHOWN_VALUE) + " is not a day of the week (" + what + ")";
         }
     }
     return "";
+}
+
+// "path.key: value meaning (library text)" for the first of `keys` whose
+// own conversion fails with `what`; "" if none does.
+std::string blame(const std::string& path, const json& entry, const RuleText::Keys& keys,
+                  const std::string& what) {
+    // A blame is not a build: the conversions' traces are not shown.
+    std::cout.setstate(std::ios::badbit);
+    std::string found;
+    for (const RuleText::Key& key : keys) {
+        const json value = EntryPath::member(entry, key.name);
+        try {
+            cObjectDInput port;
+            RuleText::Fields unused;
+            unused.port = &port;
+            key.read(value, unused);
+        } catch (const std::exception& failure) {
+            if (what != failure.what()) {
+                continue;
+            }
+            if (std::string(key.name) == "days") {
+                found = blameDays(path, value, what);
+            } else {
+                const bool absent = !entry.is_object() || !entry.contains(key.name);
+                found = path + "." + key.name + ": " +
+                        (absent ? std::string("is missing")
+                                : shown(value, SHOWN_VALUE) + " " + meaning(key.name)) +
+                        " (" + what + ")";
+            }
+            break;
+        }
+    }
+    std::cout.clear();
+    return found;
 }
 
 }  // namespace
@@ -124,12 +121,24 @@ ConfigCheck::ConfigCheck(std::string path) : file(std::move(path)) {
         return;
     }
     try {
-        WendleEngine::BuildListener* listener = this;
-        engine = std::make_unique<WendleEngine>(ioData, listener);
+        engine = std::make_unique<WendleEngine>(ioData, &records);
     } catch (const std::exception& failure) {
-        engine.reset();
         explainBuildError(failure);
     }
+    for (Record& record : records) {
+        record.path = "cfg." + record.path;
+    }
+}
+
+std::vector<const ConfigCheck::Record*> ConfigCheck::built(
+    std::initializer_list<Kind> kinds) const {
+    std::vector<const Record*> chosen;
+    for (const Record& record : records) {
+        if (std::find(kinds.begin(), kinds.end(), record.kind) != kinds.end()) {
+            chosen.push_back(&record);
+        }
+    }
+    return chosen;
 }
 
 ConfigCheck::~ConfigCheck() = default;
@@ -183,65 +192,30 @@ void ConfigCheck::explainReadError(const std::exception& failure) {
 
 void ConfigCheck::explainBuildError(const std::exception& failure) {
     const std::string what = failure.what();
-    if (!begun) {
+    if (records.empty()) {
         // Failed before the first entry: the section itself.
         errorLines.push_back("cfg: " + shown(ioData, SHOWN_VALUE) + " is not an object (" + what +
                              ")");
         return;
     }
-    if (currentPath.empty()) {
+    const Record& last = records.back();
+    if (last.built) {
+        // Every entry was built: the engine as a whole failed.
         errorLines.push_back("cfg: " + what);
         return;
     }
-    const std::string path = "cfg." + currentPath;
-    const json& entry = currentEntry;
+    const std::string path = "cfg." + last.path;
+    const json& entry = last.entry;
     std::string found;
     if (!entry.is_object() && !entry.is_null()) {
         found = path + ": " + shown(entry, SHOWN_VALUE) + " is not an object (" + what + ")";
-    } else if (currentPath == "output" || currentPath.rfind("triggers", 0) == 0) {
-        std::vector<const KeyRule*> rules{&kLabel, &kDeviceId};
-        if (EntryPath::member(entry, "type") == "analog") {
-            rules.push_back(&kValue);
-        }
-        for (const KeyRule* rule : rules) {
-            if (found.empty()) {
-                found = blame(path, entry, *rule, what);
-            }
-        }
     } else {
-        found = blame(path, entry, kMustrun, what);
-        if (found.empty()) {
-            found = blameDays(path, entry, what);
-        }
-        for (const KeyRule& rule : kBound) {
-            if (found.empty()) {
-                found = blame(path, entry, rule, what);
-            }
-        }
+        found = blame(path, entry,
+                      last.kind == Kind::WINDOW   ? RuleText::windowKeys()
+                      : last.kind == Kind::ANALOG ? RuleText::analogKeys()
+                                                  : RuleText::portKeys(),
+                      what);
     }
     errorLines.push_back(found.empty() ? path + ": " + what : found);
     errorLines.push_back("entry: " + shown(entry, SHOWN_ENTRY));
-}
-
-void ConfigCheck::building(const std::string& path, const nlohmann::json& entry) {
-    begun = true;
-    currentPath = path;
-    currentEntry = path.empty() ? json(nullptr) : entry;
-}
-
-void ConfigCheck::built(const std::string& path, WendleEngine::DigitalTrigger& trigger) {
-    builtTriggers.push_back({"cfg." + path, currentEntry, &trigger, nullptr});
-}
-
-void ConfigCheck::built(const std::string& path, WendleEngine::AnalogTrigger& trigger) {
-    builtTriggers.push_back({"cfg." + path, currentEntry, nullptr, &trigger});
-}
-
-void ConfigCheck::built(const std::string& path, const WendleEngine::TimeLimit& limit,
-                        bool mustrun) {
-    builtWindows.push_back({"cfg." + path, currentEntry, limit, mustrun});
-}
-
-void ConfigCheck::skipped(const std::string& path) {
-    skippedEntries.push_back({"cfg." + path, currentEntry});
 }

@@ -1,6 +1,7 @@
 #ifndef TARWENDLE_CHECK_CONFIGCHECK_H
 #define TARWENDLE_CHECK_CONFIGCHECK_H
 
+#include <initializer_list>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -16,28 +17,13 @@
  * service's code, never by a copy of it. What the check adds is where an
  * error lies, and what every entry became.
  */
-class ConfigCheck : private WendleEngine::BuildListener {
+class ConfigCheck {
 public:
-    // A trigger entry and the rule built from it: exactly one of the two.
-    struct Trigger {
-        std::string path;  // "cfg.triggers[0]"
-        nlohmann::json entry;
-        WendleEngine::DigitalTrigger* digital = nullptr;
-        WendleEngine::AnalogTrigger* analog = nullptr;
-    };
-    struct Window {
-        std::string path;
-        nlohmann::json entry;
-        WendleEngine::TimeLimit limit;
-        bool mustrun;
-    };
-    struct Skipped {
-        std::string path;
-        nlohmann::json entry;
-    };
+    using Record = WendleEngine::BuildRecord;
+    using Kind = Record::Kind;
 
     explicit ConfigCheck(std::string file);
-    ~ConfigCheck() override;
+    ~ConfigCheck();
 
     bool starts() const { return engine != nullptr; }
     const std::string& path() const { return file; }
@@ -51,30 +37,18 @@ public:
     WendleEngine* getEngine() { return engine.get(); }
     // The IO-data section as the engine was given it.
     const nlohmann::json& section() const { return ioData; }
-    const std::vector<Trigger>& triggers() const { return builtTriggers; }
-    const std::vector<Window>& windows() const { return builtWindows; }
-    const std::vector<Skipped>& skipped() const { return skippedEntries; }
+    // What the entries of the kinds given became, in the order the engine
+    // built them; paths from the document's root ("cfg.triggers[0]").
+    std::vector<const Record*> built(std::initializer_list<Kind> kinds) const;
 
 private:
-    void building(const std::string& path, const nlohmann::json& entry) override;
-    void built(const std::string& path, WendleEngine::DigitalTrigger& trigger) override;
-    void built(const std::string& path, WendleEngine::AnalogTrigger& trigger) override;
-    void built(const std::string& path, const WendleEngine::TimeLimit& limit,
-               bool mustrun) override;
-    void skipped(const std::string& path) override;
-
     void explainReadError(const std::exception& failure);
     void explainBuildError(const std::exception& failure);
 
     std::string file;
     nlohmann::json ioData;
     std::unique_ptr<WendleEngine> engine;
-    bool begun = false;       // whether the engine reached its first entry
-    std::string currentPath;  // of the entry being built
-    nlohmann::json currentEntry;
-    std::vector<Trigger> builtTriggers;
-    std::vector<Window> builtWindows;
-    std::vector<Skipped> skippedEntries;
+    std::vector<Record> records;
     std::vector<std::string> errorLines;
     std::string errorPosition;
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include <pwd.h>
@@ -11,6 +10,7 @@
 
 #include "EntryPath.h"
 #include "Paths.h"
+#include "PortKey.h"
 #include "RuleText.h"
 #include "RuleWords.h"
 
@@ -20,20 +20,14 @@ using nlohmann::json;
 
 constexpr uint32_t HOURS_PER_DAY = 24;
 constexpr uint32_t MINUTES_PER_HOUR = 60;
-constexpr int DAYS_PER_WEEK = 7;
-
-std::string lowered(std::string text) {
-    text.erase(0, text.find_first_not_of(" \t"));
-    text.erase(text.find_last_not_of(" \t") + 1);
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // What a "mustrun" that means yes might look like when it is not "true".
-bool looksLikeTrue(const std::string& text) {
+bool looksLikeTrue(std::string word) {
     static const char* const yes[] = {"true", "yes", "y", "1", "on", "t"};
-    const std::string word = lowered(text);
+    word.erase(0, word.find_first_not_of(" \t"));
+    word.erase(word.find_last_not_of(" \t") + 1);
+    std::transform(word.begin(), word.end(), word.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return std::any_of(std::begin(yes), std::end(yes), [&](const char* w) { return word == w; });
 }
 
@@ -44,15 +38,18 @@ ConfigLint::ConfigLint(const ConfigCheck& check) {
     const json& cfg = check.section();
     section(cfg);
     output(cfg);
-    for (const ConfigCheck::Trigger& entry : check.triggers()) {
-        trigger(entry);
+    using Kind = ConfigCheck::Kind;
+    const std::vector<const ConfigCheck::Record*> triggers =
+        check.built({Kind::DIGITAL, Kind::ANALOG});
+    for (const ConfigCheck::Record* entry : triggers) {
+        trigger(*entry);
     }
-    for (const ConfigCheck::Skipped& entry : check.skipped()) {
-        skipped(entry);
+    for (const ConfigCheck::Record* entry : check.built({Kind::SKIPPED})) {
+        skipped(*entry);
     }
-    duplicates(check.triggers());
-    for (const ConfigCheck::Window& entry : check.windows()) {
-        window(entry);
+    duplicates(triggers);
+    for (const ConfigCheck::Record* entry : check.built({Kind::WINDOW})) {
+        window(*entry);
     }
     std::stable_sort(found.begin(), found.end(),
                      [](const Warning& a, const Warning& b) { return a.path < b.path; });
@@ -104,14 +101,17 @@ void ConfigLint::output(const json& cfg) {
         }
         return;
     }
-    unknownMembers("cfg.output", out, {"label", "deviceid"});
+    unknownMembers("cfg.output", out, {}, RuleText::portKeys());
     deviceId("cfg.output.deviceid", out);
 }
 
 void ConfigLint::unknownMembers(const std::string& path, const json& entry,
-                                const std::vector<std::string>& known) {
+                                std::vector<std::string> known, const RuleText::Keys& keys) {
     if (!entry.is_object()) {
         return;
+    }
+    for (const RuleText::Key& key : keys) {
+        known.emplace_back(key.name);
     }
     for (auto it = entry.begin(); it != entry.end(); ++it) {
         if (std::find(known.begin(), known.end(), it.key()) == known.end()) {
@@ -122,60 +122,56 @@ void ConfigLint::unknownMembers(const std::string& path, const json& entry,
 
 void ConfigLint::deviceId(const std::string& path, const json& entry) {
     const std::string text = EntryPath::member(entry, "deviceid").get<std::string>();
-    // The end of the number as the C library reads it, which the service
-    // uses too.
-    char* end = nullptr;
-    (void)std::strtoull(text.c_str(), &end, 16);
-    const std::size_t used = static_cast<std::size_t>(end - text.c_str());
-    const std::string readAs = RuleWords::device(RuleText::toDeviceId(text));
-    if (used == 0) {
-        warn(path,
-             json(text).dump() + " has no hexadecimal digits: it is read as device " + readAs);
-    } else if (used < text.size()) {
-        warn(path, json(text).dump() + " ends in " + json(text.substr(used)).dump() +
+    RuleText::Use use;
+    const std::string readAs = RuleWords::device(RuleText::toDeviceId(text, &use));
+    const std::string quoted = json(text).dump();
+    if (use.used == 0) {
+        warn(path, quoted + " has no hexadecimal digits: it is read as device " + readAs);
+    } else if (use.used < text.size()) {
+        warn(path, quoted + " ends in " + json(text.substr(use.used)).dump() +
                        ", which is ignored: it is read as device " + readAs);
-    } else if (RuleText::toDeviceId(text) == RuleText::DEVICE_ID_MAX &&
-               lowered(text).find("ffffffff") == std::string::npos) {
-        warn(path, json(text).dump() + " does not fit in 32 bits: it is read as device " + readAs);
+    } else if (use.saturated) {
+        warn(path, quoted + " does not fit in 32 bits: it is read as device " + readAs);
+    } else if (use.wrapped) {
+        warn(path, quoted + " is negative: it wraps around 2^32 and is read as device " + readAs);
     }
 }
 
-void ConfigLint::trigger(const ConfigCheck::Trigger& trigger) {
+void ConfigLint::trigger(const ConfigCheck::Record& trigger) {
     const json& entry = trigger.entry;
     const json operation = EntryPath::member(entry, "operation");
-    if (trigger.digital != nullptr) {
-        unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation"});
-        if (trigger.digital->operation == WendleEngine::DigitalTrigger::OPERATION_NONE) {
-            warn(
-                trigger.path + ".operation",
-                (operation.is_null() ? std::string("is missing")
-                                     : operation.dump() + " is neither \"alarm\" nor \"noalarm\"") +
-                    ": the trigger never releases");
-        }
-    } else {
-        unknownMembers(trigger.path, entry, {"type", "label", "deviceid", "operation", "value"});
-        if (trigger.analog->operation == WendleEngine::AnalogTrigger::OPERATION_NONE) {
-            warn(trigger.path + ".operation",
-                 (operation.is_null() ? std::string("is missing")
-                                      : operation.dump() + " is neither \"gt\" nor \"lt\"") +
-                     ": the trigger never releases");
-        }
-        if (std::isnan(trigger.analog->level)) {
+    using Digital = WendleEngine::DigitalTrigger;
+    using Analog = WendleEngine::AnalogTrigger;
+    const bool digital = trigger.kind == ConfigCheck::Kind::DIGITAL;
+    unknownMembers(trigger.path, entry, {"type", "operation"},
+                   digital ? RuleText::portKeys() : RuleText::analogKeys());
+    const char* const* words = digital ? Digital::OPERATIONS : Analog::OPERATIONS;
+    if (digital ? trigger.digital().operation == Digital::OPERATION_NONE
+                : trigger.analog().operation == Analog::OPERATION_NONE) {
+        warn(trigger.path + ".operation",
+             (operation.is_null() ? std::string("is missing")
+                                  : operation.dump() + " is neither \"" + words[0] + "\" nor \"" +
+                                        words[1] + "\"") +
+                 ": the trigger never releases");
+    }
+    if (!digital) {
+        if (std::isnan(trigger.analog().level)) {
             warn(trigger.path + ".value", "is not a number (nan): the trigger never releases");
         }
         const std::string value = EntryPath::member(entry, "value").get<std::string>();
-        std::size_t used = 0;
-        (void)std::stof(value, &used);
-        if (used < value.size()) {
-            warn(trigger.path + ".value",
-                 json(value).dump() + " ends in " + json(value.substr(used)).dump() +
-                     ", which is ignored: the level is " + RuleWords::level(trigger.analog->level));
+        RuleText::Use use;
+        (void)RuleText::toLevel(value, &use);
+        if (use.used < value.size()) {
+            warn(trigger.path + ".value", json(value).dump() + " ends in " +
+                                              json(value.substr(use.used)).dump() +
+                                              ", which is ignored: the level is " +
+                                              RuleWords::level(trigger.analog().level));
         }
     }
     deviceId(trigger.path + ".deviceid", entry);
 }
 
-void ConfigLint::skipped(const ConfigCheck::Skipped& entry) {
+void ConfigLint::skipped(const ConfigCheck::Record& entry) {
     const json type = EntryPath::member(entry.entry, "type");
     warn(entry.path + ".type",
          (type.is_null() ? std::string("is missing")
@@ -183,21 +179,16 @@ void ConfigLint::skipped(const ConfigCheck::Skipped& entry) {
              ": the entry is skipped");
 }
 
-void ConfigLint::duplicates(const std::vector<ConfigCheck::Trigger>& triggers) {
+void ConfigLint::duplicates(const std::vector<const ConfigCheck::Record*>& triggers) {
     for (std::size_t later = 0; later < triggers.size(); ++later) {
         for (std::size_t earlier = 0; earlier < later; ++earlier) {
-            const ConfigCheck::Trigger& a = triggers[earlier];
-            const ConfigCheck::Trigger& b = triggers[later];
-            cObjectPort* portA = a.digital != nullptr ? static_cast<cObjectPort*>(a.digital)
-                                                      : static_cast<cObjectPort*>(a.analog);
-            cObjectPort* portB = b.digital != nullptr ? static_cast<cObjectPort*>(b.digital)
-                                                      : static_cast<cObjectPort*>(b.analog);
-            const bool same = (a.digital != nullptr) == (b.digital != nullptr) &&
-                              portA->getDeviceSerial() == portB->getDeviceSerial() &&
-                              std::string(portA->getPortLabel()) == portB->getPortLabel() &&
-                              (a.digital != nullptr ? a.digital->operation == b.digital->operation
-                                                    : a.analog->operation == b.analog->operation &&
-                                                          a.analog->level == b.analog->level);
+            const ConfigCheck::Record& a = *triggers[earlier];
+            const ConfigCheck::Record& b = *triggers[later];
+            const bool same = a.kind == b.kind && PortKey::of(*a.port) == PortKey::of(*b.port) &&
+                              (a.kind == ConfigCheck::Kind::DIGITAL
+                                   ? a.digital().operation == b.digital().operation
+                                   : a.analog().operation == b.analog().operation &&
+                                         a.analog().level == b.analog().level);
             if (same) {
                 warn(b.path, "is the same trigger as " + a.path);
                 break;
@@ -206,9 +197,9 @@ void ConfigLint::duplicates(const std::vector<ConfigCheck::Trigger>& triggers) {
     }
 }
 
-void ConfigLint::window(const ConfigCheck::Window& window) {
+void ConfigLint::window(const ConfigCheck::Record& window) {
     const json& entry = window.entry;
-    unknownMembers(window.path, entry, {"days", "from", "to", "mustrun"});
+    unknownMembers(window.path, entry, {}, RuleText::windowKeys());
     const std::string mustrun = EntryPath::member(entry, "mustrun").get<std::string>();
     if (!window.mustrun && looksLikeTrue(mustrun)) {
         warn(window.path + ".mustrun", json(mustrun).dump() +
@@ -221,8 +212,8 @@ void ConfigLint::window(const ConfigCheck::Window& window) {
     std::size_t index = 0;
     for (auto it = days.begin(); it != days.end(); ++it, ++index) {
         const std::string path = EntryPath::element(window.path + ".days", days, it, index);
-        const int day = window.limit.days[index];
-        if (day < 0 || day >= DAYS_PER_WEEK) {
+        const int day = window.window->days[index];
+        if (day < 0 || day >= WendleEngine::TimeLimit::DAYS_IN_WEEK) {
             warn(path, it->dump() +
                            " is not a day of the week (0 is Sunday, 6 Saturday): it "
                            "never matches");
@@ -232,7 +223,7 @@ void ConfigLint::window(const ConfigCheck::Window& window) {
         }
     }
 
-    const WendleEngine::TimeLimit& limit = window.limit;
+    const WendleEngine::TimeLimit& limit = *window.window;
     if (limit.hasStart) {
         bound(window.path + ".from", EntryPath::member(entry, "from"), limit.startHour,
               limit.startMinute);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ConfigCheck.h"
+#include "RuleText.h"
 
 /*
  * What loads but likely does not do what its author meant. Each finding
@@ -27,14 +28,15 @@ private:
     void readableByService(const std::string& file);
     void section(const nlohmann::json& cfg);
     void output(const nlohmann::json& cfg);
-    void trigger(const ConfigCheck::Trigger& trigger);
-    void skipped(const ConfigCheck::Skipped& entry);
-    void window(const ConfigCheck::Window& window);
+    void trigger(const ConfigCheck::Record& trigger);
+    void skipped(const ConfigCheck::Record& entry);
+    void window(const ConfigCheck::Record& window);
     void bound(const std::string& path, const nlohmann::json& text, uint32_t hour, uint32_t minute);
     void deviceId(const std::string& path, const nlohmann::json& entry);
-    void duplicates(const std::vector<ConfigCheck::Trigger>& triggers);
+    void duplicates(const std::vector<const ConfigCheck::Record*>& triggers);
+    // Members neither in `known` nor read by `keys`.
     void unknownMembers(const std::string& path, const nlohmann::json& entry,
-                        const std::vector<std::string>& known);
+                        std::vector<std::string> known, const RuleText::Keys& keys = {});
     void warn(const std::string& path, const std::string& text);
 
     std::vector<Warning> found;

@@ -7,6 +7,7 @@
 #include "LocalTime.h"
 #include "MemoryService.h"
 #include "ObjectCodes.h"
+#include "PortKey.h"
 #include "RuleText.h"
 #include "RuleWords.h"
 
@@ -14,19 +15,9 @@ namespace {
 
 constexpr unsigned int kOutputPortId = 1;  // any: the engine only echoes it
 
-std::string reading(WendleEngine::DigitalTrigger& trigger) {
-    switch (trigger.getPortStatus()) {
-        case object_codes::kAlarmSet:
-            return "in alarm";
-        case object_codes::kAlarmClear:
-            return "not in alarm";
-        default:
-            return "not reported";
-    }
-}
-
+// Whether `input` is a reading of that port.
 bool sameInput(const MomentExplainer::Input& input, cObjectPort& port) {
-    return input.device == port.getDeviceSerial() && input.label == port.getPortLabel();
+    return PortKey{input.device, input.label} == PortKey::of(port);
 }
 
 }  // namespace
@@ -117,16 +108,17 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
     std::strftime(when, sizeof when, "%a %Y-%m-%d %H:%M %Z", &local);
     out << "At " << when << ":\n";
 
+    using Kind = ConfigCheck::Kind;
+    const std::vector<const ConfigCheck::Record*> triggers =
+        check.built({Kind::DIGITAL, Kind::ANALOG});
     for (const Input& input : inputs) {
+        // A digital trigger takes an alarm status, an analog one a number;
+        // either takes a missing reading.
+        const Kind kind = input.reading == Reading::NUMBER ? Kind::ANALOG : Kind::DIGITAL;
         bool watched = false;
-        for (const ConfigCheck::Trigger& trigger : check.triggers()) {
-            const bool digitalInput =
-                input.reading == Reading::ALARM || input.reading == Reading::CLEAR;
-            watched = watched ||
-                      (trigger.digital != nullptr && sameInput(input, *trigger.digital) &&
-                       (digitalInput || input.reading == Reading::MISSING)) ||
-                      (trigger.analog != nullptr && sameInput(input, *trigger.analog) &&
-                       (!digitalInput || input.reading == Reading::MISSING));
+        for (const ConfigCheck::Record* trigger : triggers) {
+            watched = watched || ((trigger->kind == kind || input.reading == Reading::MISSING) &&
+                                  sameInput(input, *trigger->port));
         }
         if (!watched) {
             out << "  note: no trigger of that kind watches " << input.label << " on device "
@@ -134,30 +126,31 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
         }
     }
 
-    for (const ConfigCheck::Trigger& trigger : check.triggers()) {
+    for (const ConfigCheck::Record* trigger : triggers) {
         bool asks = false;
         std::string state;
-        if (trigger.digital != nullptr) {
-            asks = trigger.digital->shouldRelease();
-            state = RuleWords::port(*trigger.digital) + " " + reading(*trigger.digital);
+        if (trigger->kind == Kind::DIGITAL) {
+            asks = trigger->digital().shouldRelease();
+            state = RuleWords::port(*trigger->port) + " " +
+                    RuleWords::alarm(trigger->digital().getPortStatus(), "not reported");
         } else {
-            asks = trigger.analog->shouldRelease();
+            asks = trigger->analog().shouldRelease();
             bool given = false;
             for (const Input& input : inputs) {
-                given = given ||
-                        (input.reading == Reading::NUMBER && sameInput(input, *trigger.analog));
+                given =
+                    given || (input.reading == Reading::NUMBER && sameInput(input, *trigger->port));
             }
-            state = RuleWords::port(*trigger.analog) + " at " +
-                    RuleWords::level(trigger.analog->getCalculatedValue()) +
+            state = RuleWords::port(*trigger->port) + " at " +
+                    RuleWords::level(trigger->analog().getCalculatedValue()) +
                     (given ? "" : " (not reported: the value it had before)");
         }
-        out << "  " << trigger.path << ": " << state << ": "
+        out << "  " << trigger->path << ": " << state << ": "
             << (asks ? "asks for release" : "does not ask for release") << "\n";
     }
-    for (const ConfigCheck::Window& window : check.windows()) {
-        const bool active = window.limit.isInRange(local);
-        out << "  " << window.path << ": " << RuleWords::window(window.limit, window.mustrun)
-            << ": " << (active ? "active" : "not active") << "\n";
+    for (const ConfigCheck::Record* window : check.built({Kind::WINDOW})) {
+        const bool active = window->window->isInRange(local);
+        out << "  " << window->path << ": " << RuleWords::built(*window) << ": "
+            << (active ? "active" : "not active") << "\n";
     }
 
     const cObject::eObjectIOState sent = engine.getOutput().getOutputState();

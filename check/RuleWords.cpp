@@ -11,7 +11,7 @@
 namespace {
 
 constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr int kDaysInWeek = 7;
+constexpr int kDaysInWeek = WendleEngine::TimeLimit::DAYS_IN_WEEK;
 constexpr const char* kDash = "\u2013";  // en dash
 
 std::string twoDigits(uint32_t value) {
@@ -27,6 +27,12 @@ std::string RuleWords::dayName(int day) {
         return "day " + std::to_string(day);
     }
     return kDayNames[day];
+}
+
+const char* RuleWords::alarm(cObject::eObjectStatus status, const char* otherwise) {
+    return status == object_codes::kAlarmSet     ? "in alarm"
+           : status == object_codes::kAlarmClear ? "not in alarm"
+                                                 : otherwise;
 }
 
 const char* RuleWords::ioState(cObject::eObjectIOState state) {
@@ -74,26 +80,31 @@ std::string RuleWords::level(float value) {
     return text;
 }
 
-std::string RuleWords::trigger(WendleEngine::DigitalTrigger& trigger) {
-    switch (trigger.operation) {
-        case WendleEngine::DigitalTrigger::OPERATION_ALARM:
-            return "releases while " + port(trigger) + " is in alarm";
-        case WendleEngine::DigitalTrigger::OPERATION_NOALARM:
-            return "releases while " + port(trigger) + " reports no alarm";
+std::string RuleWords::built(const WendleEngine::BuildRecord& record) {
+    using Digital = WendleEngine::DigitalTrigger;
+    using Analog = WendleEngine::AnalogTrigger;
+    switch (record.kind) {
+        case WendleEngine::BuildRecord::Kind::WINDOW:
+            return window(*record.window, record.mustrun);
+        case WendleEngine::BuildRecord::Kind::DIGITAL:
+            switch (record.digital().operation) {
+                case Digital::OPERATION_ALARM:
+                    return "releases while " + port(*record.port) + " is in alarm";
+                case Digital::OPERATION_NOALARM:
+                    return "releases while " + port(*record.port) + " reports no alarm";
+            }
+            break;
         default:
-            return "never releases (watches " + port(trigger) + " with no known operation)";
+            switch (record.analog().operation) {
+                case Analog::OPERATION_GT:
+                    return "releases while " + port(*record.port) + " is above " +
+                           level(record.analog().level);
+                case Analog::OPERATION_LT:
+                    return "releases while " + port(*record.port) + " is below " +
+                           level(record.analog().level);
+            }
     }
-}
-
-std::string RuleWords::trigger(WendleEngine::AnalogTrigger& trigger) {
-    switch (trigger.operation) {
-        case WendleEngine::AnalogTrigger::OPERATION_GT:
-            return "releases while " + port(trigger) + " is above " + level(trigger.level);
-        case WendleEngine::AnalogTrigger::OPERATION_LT:
-            return "releases while " + port(trigger) + " is below " + level(trigger.level);
-        default:
-            return "never releases (watches " + port(trigger) + " with no known operation)";
-    }
+    return "never releases (watches " + port(*record.port) + " with no known operation)";
 }
 
 std::string RuleWords::days(const std::vector<int>& days) {

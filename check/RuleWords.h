@@ -16,15 +16,16 @@ public:
     static std::string device(unsigned int serial);
     // "drives DO1 on device a1"
     static std::string output(WendleEngine::OutputPort& output);
-    // "releases while DI1 on device a1 is in alarm"
-    static std::string trigger(WendleEngine::DigitalTrigger& trigger);
-    static std::string trigger(WendleEngine::AnalogTrigger& trigger);
-    // "forces release Mon–Fri 07:30–08:00:59"
+    // What a trigger or window entry became: "releases while DI1 on
+    // device a1 is in alarm", "forces release Mon–Fri 07:30–08:00:59".
+    static std::string built(const WendleEngine::BuildRecord& record);
     static std::string window(const WendleEngine::TimeLimit& limit, bool mustrun);
     // "Mon–Fri", "Sun, Sat", "every day"; "no day" when none is 0 to 6.
     static std::string days(const std::vector<int>& days);
     // A level as the service compares it: the shortest text that reads back.
     static std::string level(float value);
+    // "in alarm", "not in alarm", or `otherwise` for any other status.
+    static const char* alarm(cObject::eObjectStatus status, const char* otherwise);
     // "HIGH", "LOW", or "none" for neither.
     static const char* ioState(cObject::eObjectIOState state);
     // "Sun" to "Sat"; "day N" outside the week.

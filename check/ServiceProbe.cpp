@@ -5,6 +5,7 @@
 #include "EngineSettings.h"
 #include "ObjectCodes.h"
 #include "ObjectLibrary.h"
+#include "PortKey.h"
 #include "RuleWords.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
@@ -22,9 +23,7 @@ cObject* answerFor(cObjectList& response, int type, cObjectPort& port) {
         if (object->getType() != type) {
             continue;
         }
-        auto* answered = static_cast<cObjectPort*>(object);
-        if (answered->getDeviceSerial() == port.getDeviceSerial() &&
-            std::string(answered->getPortLabel()) == port.getPortLabel()) {
+        if (PortKey::of(*static_cast<cObjectPort*>(object)) == PortKey::of(port)) {
             return object;
         }
     }
@@ -33,12 +32,9 @@ cObject* answerFor(cObjectList& response, int type, cObjectPort& port) {
 
 std::string describe(cObject& object) {
     switch (object.getType()) {
-        case object_codes::kDigitalInput: {
-            const auto status = static_cast<cObjectDInput&>(object).getPortStatus();
-            return status == object_codes::kAlarmSet     ? "in alarm"
-                   : status == object_codes::kAlarmClear ? "not in alarm"
-                                                         : "no alarm status";
-        }
+        case object_codes::kDigitalInput:
+            return RuleWords::alarm(static_cast<cObjectDInput&>(object).getPortStatus(),
+                                    "no alarm status");
         case object_codes::kAnalogInput:
             return "value " +
                    RuleWords::level(static_cast<cObjectAInput&>(object).getCalculatedValue());
@@ -77,12 +73,9 @@ bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::os
             << "\n";
         all = all && answer != nullptr;
     };
-    for (const ConfigCheck::Trigger& trigger : check.triggers()) {
-        if (trigger.digital != nullptr) {
-            report(trigger.path, object_codes::kDigitalInput, *trigger.digital);
-        } else {
-            report(trigger.path, object_codes::kAnalogInput, *trigger.analog);
-        }
+    for (const ConfigCheck::Record* trigger :
+         check.built({ConfigCheck::Kind::DIGITAL, ConfigCheck::Kind::ANALOG})) {
+        report(trigger->path, trigger->port->getType(), *trigger->port);
     }
     report("cfg.output", object_codes::kDigitalOutput, engine.getOutput());
     return all;

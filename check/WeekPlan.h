@@ -16,7 +16,7 @@
 class WeekPlan {
 public:
     enum class State : std::uint8_t { TRIGGERS, RELEASE, INHIBIT };
-    static constexpr int DAYS = 7;
+    static constexpr int DAYS = WendleEngine::TimeLimit::DAYS_IN_WEEK;
     static constexpr int MINUTES_PER_DAY = 24 * 60;
 
     explicit WeekPlan(WendleEngine& engine);

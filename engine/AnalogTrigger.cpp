@@ -5,15 +5,14 @@
 #include "WendleEngine.h"
 
 WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
-    RuleText::namePort(*this, entry);
+    const RuleText::Fields fields = RuleText::read(entry, RuleText::analogKeys(), this);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
-    if (entry["operation"] == "gt") {
-        operation = OPERATION_GT;
+    for (const int32_t code : {OPERATION_GT, OPERATION_LT}) {
+        if (entry["operation"] == OPERATIONS[code]) {
+            operation = code;
+        }
     }
-    if (entry["operation"] == "lt") {
-        operation = OPERATION_LT;
-    }
-    level = RuleText::toLevel(entry["value"].get<std::string>());
+    level = fields.level;
     std::cout << "Level set to '" << level << "' " << std::endl;
 }
 

@@ -5,13 +5,12 @@
 #include "WendleEngine.h"
 
 WendleEngine::DigitalTrigger::DigitalTrigger(nlohmann::json entry) {
-    RuleText::namePort(*this, entry);
+    RuleText::read(entry, RuleText::portKeys(), this);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
-    if (entry["operation"] == "alarm") {
-        operation = OPERATION_ALARM;
-    }
-    if (entry["operation"] == "noalarm") {
-        operation = OPERATION_NOALARM;
+    for (const int32_t code : {OPERATION_ALARM, OPERATION_NOALARM}) {
+        if (entry["operation"] == OPERATIONS[code]) {
+            operation = code;
+        }
     }
 }
 

@@ -10,7 +10,7 @@ void WendleEngine::OutputPort::parse(nlohmann::json output) {
     if (output.is_null()) {
         return;
     }
-    RuleText::namePort(*this, output);
+    RuleText::read(output, RuleText::portKeys(), this);
 }
 
 // Each branch reads the default state afresh; a state other than high or

@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <functional>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "PortKey.h"
+
 /*
- * Finds the triggers that watch a port, by port label and device serial,
+ * Finds the triggers that watch a port, by its PortKey,
  * without scanning every trigger for every input of a response. Triggers
  * with the same port keep the order in which they were added.
  *
@@ -31,7 +31,7 @@ public:
     PortIndex& operator=(const PortIndex&) = delete;
 
     void add(Trigger* trigger) {
-        const Key key{trigger->getDeviceSerial(), trigger->getPortLabel()};
+        const PortKey key = PortKey::of(*trigger);
         Port& port = byPort[key];
         port.triggers.push_back(trigger);
         port.positions.push_back(inOrder.size());
@@ -43,7 +43,7 @@ public:
 
     // The triggers of that port, in the order they were added.
     const std::vector<Trigger*>& find(unsigned int serial, const char* label) {
-        const Key key{serial, label};
+        const PortKey key{serial, label};
         if (cursor < inOrder.size() && inOrder[cursor].key == key) {
             return inOrder[cursor++].port->triggers;
         }
@@ -62,28 +62,16 @@ public:
     }
 
 private:
-    struct Key {
-        unsigned int serial;
-        std::string_view label;
-        bool operator==(const Key& other) const {
-            return serial == other.serial && label == other.label;
-        }
-    };
-    struct KeyHash {
-        std::size_t operator()(const Key& key) const {
-            return std::hash<std::string_view>()(key.label) * 31U + key.serial;
-        }
-    };
     struct Port {
         std::vector<Trigger*> triggers;
         std::vector<std::size_t> positions;  // in the order of adding
     };
     struct Expected {
-        Key key;
+        PortKey key;
         const Port* port;  // table entries never move
     };
 
-    std::unordered_map<Key, Port, KeyHash> byPort;
+    std::unordered_map<PortKey, Port, PortKey::Hash> byPort;
     std::vector<Expected> inOrder;
     std::size_t cursor = 0;
 };

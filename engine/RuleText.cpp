@@ -3,8 +3,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <iostream>
 #include <limits>
 #include <stdexcept>
+
+#include "LocalTime.h"
 
 namespace {
 
@@ -12,7 +15,7 @@ constexpr int HEX_BASE = 16;
 
 }  // namespace
 
-uint32_t RuleText::toDeviceId(const std::string& text) {
+uint32_t RuleText::toDeviceId(const std::string& text, Use* use) {
     // strtoull keeps the C library's syntax (blanks, sign, prefix) on every
     // platform; only its range differs from a 32-bit strtoul, which saturates
     // a magnitude beyond 32 bits and otherwise negates modulo 2^32.
@@ -23,22 +26,82 @@ uint32_t RuleText::toDeviceId(const std::string& text) {
     }
     const bool negative = (*cursor == '-');
 
+    char* end = nullptr;
     errno = 0;
-    const unsigned long long value = std::strtoull(begin, nullptr, HEX_BASE);
-    if (errno == ERANGE) {
-        return DEVICE_ID_MAX;
-    }
+    const unsigned long long value = std::strtoull(begin, &end, HEX_BASE);
     // strtoull has already negated a negative value modulo 2^64.
     const unsigned long long magnitude = negative ? (0ULL - value) : value;
-    if (magnitude > DEVICE_ID_MAX) {
-        return DEVICE_ID_MAX;
+    const bool saturated = errno == ERANGE || magnitude > DEVICE_ID_MAX;
+    if (use != nullptr) {
+        *use = {static_cast<std::size_t>(end - begin), saturated,
+                !saturated && negative && magnitude != 0};
     }
-    return static_cast<uint32_t>(value);
+    return saturated ? DEVICE_ID_MAX : static_cast<uint32_t>(value);
 }
 
-void RuleText::namePort(cObjectPort& port, nlohmann::json& entry) {
-    port.setPortLabel(toLabel(entry["label"]).c_str());
-    port.setDeviceSerial(toDeviceId(entry["deviceid"].get<std::string>()));
+const RuleText::Keys& RuleText::portKeys() {
+    static const Keys keys{
+        {"label",
+         [](const nlohmann::json& v, Fields& f) { f.port->setPortLabel(toLabel(v).c_str()); }},
+        {"deviceid", [](const nlohmann::json& v,
+                        Fields& f) { f.port->setDeviceSerial(toDeviceId(v.get<std::string>())); }},
+    };
+    return keys;
+}
+
+const RuleText::Keys& RuleText::analogKeys() {
+    static const Keys keys = [] {
+        Keys port = portKeys();
+        port.push_back({"value", [](const nlohmann::json& v, Fields& f) {
+                            f.level = toLevel(v.get<std::string>());
+                        }});
+        return port;
+    }();
+    return keys;
+}
+
+const RuleText::Keys& RuleText::limitKeys() {
+    static const Keys keys{
+        {"days",
+         [](const nlohmann::json& v, Fields& f) {
+             // Iterating a JSON value: an array's elements, an object's
+             // member values, nothing for null, and any other value once.
+             // Traced as read, then the weekday the days meet today.
+             for (const nlohmann::json& element : v) {
+                 std::cout << "Day " << element.dump() << std::endl;
+                 f.window.days.push_back(toDay(element));
+             }
+             std::cout << " Day of week: " << LocalTime::now().tm_wday << std::endl;
+         }},
+        {"from",
+         [](const nlohmann::json& v, Fields& f) {
+             toBound(v, f.window.startHour, f.window.startMinute, f.window.hasStart);
+         }},
+        {"to",
+         [](const nlohmann::json& v, Fields& f) {
+             toBound(v, f.window.stopHour, f.window.stopMinute, f.window.hasStop);
+         }},
+    };
+    return keys;
+}
+
+const RuleText::Keys& RuleText::windowKeys() {
+    static const Keys keys = [] {
+        Keys window{{"mustrun",
+                     [](const nlohmann::json& v, Fields& f) { f.mustrun = v.get<std::string>(); }}};
+        window.insert(window.end(), limitKeys().begin(), limitKeys().end());
+        return window;
+    }();
+    return keys;
+}
+
+RuleText::Fields RuleText::read(nlohmann::json& entry, const Keys& keys, cObjectPort* port) {
+    Fields fields;
+    fields.port = port;
+    for (const Key& key : keys) {
+        key.read(entry[key.name], fields);
+    }
+    return fields;
 }
 
 std::string RuleText::toLabel(const nlohmann::json& value) {
@@ -66,8 +129,13 @@ void RuleText::toBound(const nlohmann::json& value, uint32_t& hour, uint32_t& mi
     hasBound = true;
 }
 
-float RuleText::toLevel(const std::string& text) {
-    return std::stof(text);
+float RuleText::toLevel(const std::string& text, Use* use) {
+    std::size_t used = 0;
+    const float level = std::stof(text, &used);
+    if (use != nullptr) {
+        *use = {used, false, false};
+    }
+    return level;
 }
 
 uint32_t RuleText::toClockField(const std::string& text) {

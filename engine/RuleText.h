@@ -1,36 +1,82 @@
 #ifndef TARWENDLE_ENGINE_RULETEXT_H
 #define TARWENDLE_ENGINE_RULETEXT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "cObjectPort.h"
 
 /*
- * Conversions of the texts of the rule document. They give the same result
- * on 32-bit ARM and on 64-bit hosts.
+ * Conversions of the texts of the rule document, and the order in which
+ * each rule class reads its keys. They give the same result on 32-bit ARM
+ * and on 64-bit hosts.
  */
 class RuleText {
 public:
     static constexpr uint32_t DEVICE_ID_MAX = 0xFFFFFFFFU;
 
+    // What a conversion made of its text: how many characters it used, and
+    // whether the value was cut to the largest the type holds or wrapped.
+    struct Use {
+        std::size_t used = 0;
+        bool saturated = false;
+        bool wrapped = false;
+    };
+
     // Hexadecimal device id read as a 32-bit strtoul with base 16 reads it:
     // leading blanks, a sign and a 0x prefix accepted, trailing text ignored,
     // no digits gives 0, a magnitude beyond 32 bits saturates, and a negative
     // value wraps modulo 2^32.
-    static uint32_t toDeviceId(const std::string& text);
+    static uint32_t toDeviceId(const std::string& text, Use* use = nullptr);
 
-    // Gives `port` the "label" and hexadecimal "deviceid" of a rule entry,
-    // in that order; either one not a string is the JSON type error 302.
-    static void namePort(cObjectPort& port, nlohmann::json& entry);
+    // A weekly window as its keys give it: a day list (empty means every
+    // day) and optional start and stop bounds.
+    struct Window {
+        std::vector<int> days;
+        uint32_t startHour = 0;
+        uint32_t startMinute = 0;
+        bool hasStart = false;
+        uint32_t stopHour = 0;
+        uint32_t stopMinute = 0;
+        bool hasStop = false;
+    };
+    // What reading an entry's keys fills: the port it names, named key by
+    // key, and the values of its other keys.
+    struct Fields {
+        cObjectPort* port = nullptr;
+        float level = 0.0F;
+        std::string mustrun;
+        Window window;
+    };
+    // One key of a rule entry and the conversion that reads it.
+    struct Key {
+        const char* name;
+        void (*read)(const nlohmann::json& value, Fields& into);
+    };
+    using Keys = std::vector<Key>;
+
+    // The keys of each kind of entry in the order its rule class reads
+    // them, so that an error can be blamed on the key it came from: the
+    // output's and a digital trigger's, an analog trigger's, a time limit's,
+    // and a time-limit entry's ("mustrun", then the limit's).
+    static const Keys& portKeys();
+    static const Keys& analogKeys();
+    static const Keys& limitKeys();
+    static const Keys& windowKeys();
+
+    // Reads `keys` of `entry`, in order, naming `port` if it names one; an
+    // absent key is read as null.
+    static Fields read(nlohmann::json& entry, const Keys& keys, cObjectPort* port = nullptr);
 
     // A port label: type error 302 if not a string, std::invalid_argument
     // if it holds a NUL character.
     static std::string toLabel(const nlohmann::json& value);
 
     // Decimal level as std::stof reads it, with its "stof" exceptions.
-    static float toLevel(const std::string& text);
+    static float toLevel(const std::string& text, Use* use = nullptr);
 
     // Hour or minute as std::stoi reads it, with its "stoi" exceptions; a
     // negative number keeps its 32-bit two's complement pattern.

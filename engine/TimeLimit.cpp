@@ -6,20 +6,11 @@
 #include "RuleText.h"
 #include "WendleEngine.h"
 
-WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry) {
-    // Iterating a JSON value: an array's elements, an object's member values,
-    // nothing for null, and any other value once.
-    for (const nlohmann::json& element : entry["days"]) {
-        std::cout << "Day " << element.dump() << std::endl;
-        days.push_back(RuleText::toDay(element));
-    }
+WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry)
+    : TimeLimit(RuleText::read(entry, RuleText::limitKeys())) {}
 
-    const std::tm now = LocalTime::now();
-    std::cout << " Day of week: " << now.tm_wday << std::endl;
-
-    RuleText::toBound(entry["from"], startHour, startMinute, hasStart);
-    RuleText::toBound(entry["to"], stopHour, stopMinute, hasStop);
-
+WendleEngine::TimeLimit::TimeLimit(const RuleText::Fields& fields)
+    : RuleText::Window(fields.window) {
     std::cout << "Start: " << startHour << "-" << startMinute << ":-" << hasStart << std::endl;
     std::cout << "Stop: " << stopHour << "-" << stopMinute << ":-" << hasStop << std::endl;
 }

@@ -15,6 +15,7 @@
 
 #include "ClientService.h"
 #include "EngineSettings.h"
+#include "EntryPath.h"
 #include "LocalTime.h"
 #include "ObjectCodes.h"
 #include "ObjectLibrary.h"
@@ -23,27 +24,44 @@ WendleEngine* WendleEngine::_WendleEngine = nullptr;
 
 namespace {
 
-// Where an entry sits in its section, as a build listener is told.
-std::string entryPath(const char* name, const nlohmann::json& container,
-                      const nlohmann::json::iterator& entry, std::size_t index) {
-    if (container.is_array()) {
-        return std::string(name) + "[" + std::to_string(index) + "]";
-    }
-    if (container.is_object()) {
-        return std::string(name) + "." + entry.key();
-    }
-    return name;
-}
+using Kind = WendleEngine::BuildRecord::Kind;
 
-// Told nothing: the service builds its engine without a listener.
-class Unheard : public WendleEngine::BuildListener {
+// Keeps the caller's build record, if any, entry by entry.
+class Recorder {
 public:
-    void building(const std::string& /*path*/, const nlohmann::json& /*entry*/) override {}
-    void built(const std::string& /*path*/, WendleEngine::DigitalTrigger& /*t*/) override {}
-    void built(const std::string& /*path*/, WendleEngine::AnalogTrigger& /*t*/) override {}
-    void built(const std::string& /*path*/, const WendleEngine::TimeLimit& /*limit*/,
-               bool /*mustrun*/) override {}
-    void skipped(const std::string& /*path*/) override {}
+    explicit Recorder(std::vector<WendleEngine::BuildRecord>* into) : into(into) {}
+
+    // About to build `entry`: an error from here on is its.
+    void building(std::string path, const nlohmann::json& entry, Kind kind) {
+        if (into != nullptr) {
+            into->emplace_back();
+            into->back().path = std::move(path);
+            into->back().entry = entry;
+            into->back().kind = kind;
+        }
+    }
+    void buildingAs(Kind kind) {
+        if (into != nullptr) {
+            into->back().kind = kind;
+        }
+    }
+    // Built: the port, the window, or nothing for a skipped entry.
+    void built(cObjectPort* port = nullptr) {
+        if (into != nullptr) {
+            into->back().built = true;
+            into->back().port = port;
+        }
+    }
+    void built(const WendleEngine::TimeLimit& window, bool mustrun) {
+        if (into != nullptr) {
+            into->back().window = window;
+            into->back().mustrun = mustrun;
+            built();
+        }
+    }
+
+private:
+    std::vector<WendleEngine::BuildRecord>* into;
 };
 
 }  // namespace
@@ -53,13 +71,13 @@ public:
  * shows which entry a configuration error came from. Any error leaves here
  * unchanged; what was built so far is released with the members.
  */
-WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
+WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* record)
     : cWlog2("WendleEngine"), clock([] { return std::time(nullptr); }) {
-    Unheard nobody;
-    BuildListener& told = listener != nullptr ? *listener : nobody;
+    Recorder told(record);
 
-    told.building("output", section["output"]);
+    told.building("output", section["output"], Kind::OUTPUT);
     output.parse(section["output"]);
+    told.built(&output);
 
     nlohmann::json& triggers = section["triggers"];
     if (!triggers.is_null()) {
@@ -67,21 +85,24 @@ WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
         std::size_t index = 0;
         for (auto it = triggers.begin(); it != triggers.end(); ++it, ++index) {
             nlohmann::json& entry = *it;
-            const std::string path = entryPath("triggers", triggers, it, index);
-            told.building(path, entry);
+            const std::string path = EntryPath::element("triggers", triggers, it, index);
+            // Skipped unless its type says otherwise; the type's test may throw.
+            told.building(path, entry, Kind::SKIPPED);
             log << entry.dump() << std::endl;
             if (entry["type"] == "digital") {
+                told.buildingAs(Kind::DIGITAL);
                 log << "Digital" << std::endl;
                 digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
                 digital_index.add(digital_triggers.back().get());
-                told.built(path, *digital_triggers.back());
+                told.built(digital_triggers.back().get());
             } else if (entry["type"] == "analog") {
+                told.buildingAs(Kind::ANALOG);
                 log << "Analog" << std::endl;
                 analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
                 analog_index.add(analog_triggers.back().get());
-                told.built(path, *analog_triggers.back());
+                told.built(analog_triggers.back().get());
             } else {
-                told.skipped(path);
+                told.built();
             }
         }
 
@@ -90,13 +111,14 @@ WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
             index = 0;
             for (auto it = limits.begin(); it != limits.end(); ++it, ++index) {
                 nlohmann::json& entry = *it;
-                const std::string path = entryPath("timelimits", limits, it, index);
-                told.building(path, entry);
+                told.building(EntryPath::element("timelimits", limits, it, index), entry,
+                              Kind::WINDOW);
                 log << entry.dump() << std::endl;
-                const std::string mustrun = entry["mustrun"].get<std::string>();
-                TimeLimit limit(entry);
-                told.built(path, limit, mustrun == "true");
-                if (mustrun == "true") {
+                const RuleText::Fields fields = RuleText::read(entry, RuleText::windowKeys());
+                TimeLimit limit(fields);
+                const bool mustrun = fields.mustrun == "true";
+                told.built(limit, mustrun);
+                if (mustrun) {
                     mustrun_limits.push_back(std::move(limit));
                 } else {
                     exclude_limits.push_back(std::move(limit));
@@ -106,8 +128,6 @@ WendleEngine::WendleEngine(nlohmann::json section, BuildListener* listener)
     }
 
     client = std::make_unique<ClientService>(std::make_unique<cObjectClient>());
-
-    told.building("", section);
     requireSendableRequest();
 }
 
@@ -185,8 +205,9 @@ void WendleEngine::run() {
 }
 
 /*
- * One poll. The debug lines are formatted only when debug events are kept:
- * a controller normally runs at INFO, and a poll must stay cheap.
+ * One poll. Its debug lines, the decision's included, are formatted only
+ * when debug events are kept: a controller normally runs at INFO, and a
+ * poll must stay cheap.
  */
 void WendleEngine::update_ports() {
     tracing = debug.isEnabled();
@@ -314,19 +335,20 @@ void WendleEngine::update_output() {
     release = decide(release, LocalTime::of(clock()));
 
     if (release) {
-        debug << "Release Output " << std::endl;
         output.Release();
     } else {
-        debug << "Inhibit Output " << std::endl;
         output.Inhibit();
+    }
+    if (tracing) {
+        debug << (release ? "Release Output " : "Inhibit Output ") << std::endl;
     }
 
     cObjectDOutput message;
     message.setDeviceSerial(output.getDeviceSerial());
     message.setPortId(output.getPortId());
-    if (output.getOutputState() == object_codes::kHigh) {
+    if (tracing && output.getOutputState() == object_codes::kHigh) {
         debug << "Setting Output to HIGH " << std::endl;
-    } else if (output.getOutputState() == object_codes::kLow) {
+    } else if (tracing && output.getOutputState() == object_codes::kLow) {
         debug << "Setting Output to LOW " << std::endl;
     }
     message.setOutputState(output.getOutputState());
@@ -336,6 +358,8 @@ void WendleEngine::update_output() {
 
 // A must-run window overrides the triggers, an exclude window everything.
 bool WendleEngine::decide(bool triggersRelease, const std::tm& now) {
+    // Asked outside a poll too (a week's plan), so it looks again.
+    tracing = debug.isEnabled();
     bool release = triggersRelease;
     askWindows(mustrun_limits, now, "Include Trigger", true, release);
     askWindows(exclude_limits, now, "Exclude Trigger", false, release);
@@ -347,12 +371,13 @@ bool WendleEngine::decide(bool triggersRelease, const std::tm& now) {
 void WendleEngine::askWindows(const std::vector<TimeLimit>& limits, const std::tm& now,
                               const char* heading, bool verdict, bool& release) {
     for (const TimeLimit& limit : limits) {
-        debug << heading << std::endl;
-        if (limit.isInRange(now)) {
-            debug << "Time within range" << std::endl;
+        const bool inRange = limit.isInRange(now);
+        if (inRange) {
             release = verdict;
-        } else {
-            debug << "Time out of range" << std::endl;
+        }
+        if (tracing) {
+            debug << heading << std::endl;
+            debug << (inRange ? "Time within range" : "Time out of range") << std::endl;
         }
     }
 }

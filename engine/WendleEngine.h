@@ -6,11 +6,13 @@
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ObjectService.h"
 #include "PortIndex.h"
+#include "RuleText.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
 #include "cObjectDInput.h"
@@ -49,6 +51,8 @@ public:
     public:
         static constexpr int32_t OPERATION_ALARM = 0;
         static constexpr int32_t OPERATION_NOALARM = 1;
+        // The "operation" words, by their codes.
+        static constexpr const char* OPERATIONS[] = {"alarm", "noalarm"};
         // Held when "operation" names neither condition; never releases.
         static constexpr int32_t OPERATION_NONE = -1;
 
@@ -65,6 +69,7 @@ public:
     public:
         static constexpr int32_t OPERATION_GT = 0;
         static constexpr int32_t OPERATION_LT = 1;
+        static constexpr const char* OPERATIONS[] = {"gt", "lt"};
         // Held when "operation" names neither condition; never releases.
         static constexpr int32_t OPERATION_NONE = -1;
 
@@ -77,49 +82,51 @@ public:
         float level = 0.0F;
     };
 
-    // One weekly window: a day list (empty means every day) and optional
-    // start and stop bounds, both minutes included.
-    class TimeLimit {
+    // One weekly window, its bounds' minutes included.
+    class TimeLimit : public RuleText::Window {
     public:
+        // Days are numbered as the local time's weekday: 0 is Sunday.
+        static constexpr int DAYS_IN_WEEK = 7;
+
         explicit TimeLimit(nlohmann::json entry);
+        // From the keys of an entry, already read.
+        explicit TimeLimit(const RuleText::Fields& fields);
 
         // Whether the current local time lies inside the window.
         bool isInRange() const;
         // The same test against a given broken-down local time.
         bool isInRange(const std::tm& now) const;
-
-        std::vector<int> days;
-        uint32_t startHour = 0;
-        uint32_t startMinute = 0;
-        bool hasStart = false;
-        uint32_t stopHour = 0;
-        uint32_t stopMinute = 0;
-        bool hasStop = false;
     };
 
-    // Told what the constructor makes of each entry, so that a tool that
-    // checks a configuration can say which entry an error came from and
-    // what every entry became. Paths are relative to the section:
-    // "output", "triggers[2]", "timelimits[0]" (an object's member by its
-    // key, a lone value by its section's name).
-    class BuildListener {
-    public:
-        virtual ~BuildListener() = default;
-        // About to build `entry`, at `path`; an error from here on is its.
-        // The last call, with path "" and the whole section, precedes the
-        // check that the poll's request can be sent.
-        virtual void building(const std::string& path, const nlohmann::json& entry) = 0;
-        virtual void built(const std::string& path, DigitalTrigger& trigger) = 0;
-        virtual void built(const std::string& path, AnalogTrigger& trigger) = 0;
-        virtual void built(const std::string& path, const TimeLimit& limit, bool mustrun) = 0;
-        // A trigger entry of neither type, passed over.
-        virtual void skipped(const std::string& path) = 0;
+    // What the constructor made of one entry, so that a tool that checks a
+    // configuration can say what every entry became and which one an error
+    // came from. Paths are relative to the section: "output",
+    // "triggers[2]", "timelimits[0]" (an object's member by its key, a lone
+    // value by its section's name).
+    struct BuildRecord {
+        enum class Kind { OUTPUT, DIGITAL, ANALOG, WINDOW, SKIPPED };
+        std::string path;
+        nlohmann::json entry;
+        Kind kind = Kind::SKIPPED;
+        // False while the entry is being built: an entry that fails leaves
+        // the last record so. A failure after every entry (a request too
+        // large to send) leaves them all built.
+        bool built = false;
+        // The port built, for the output and the triggers: the engine's, for
+        // as long as it lives.
+        cObjectPort* port = nullptr;
+        // The window built, and whether it must run.
+        std::optional<TimeLimit> window;
+        bool mustrun = false;
+
+        DigitalTrigger& digital() const { return static_cast<DigitalTrigger&>(*port); }
+        AnalogTrigger& analog() const { return static_cast<AnalogTrigger&>(*port); }
     };
 
     // Builds the engine from the IO-data section: output port, triggers,
-    // time limits, then the client (not yet connected). A listener, if
-    // any, is lent for the constructor's duration.
-    explicit WendleEngine(nlohmann::json section, BuildListener* listener = nullptr);
+    // time limits, then the client (not yet connected). A record, if any,
+    // is lent for the constructor's duration and gains an entry per entry.
+    explicit WendleEngine(nlohmann::json section, std::vector<BuildRecord>* record = nullptr);
 
     // Builds the one engine and runs it; does nothing if it exists.
     static void start(nlohmann::json section);

@@ -333,6 +333,22 @@ TEST_F(CheckCommandTest, VerdictAndTheLineThatMatters) {
          false,
          "F: warning: cfg.output.deviceid: \"x\" has no hexadecimal digits: it is read as device "
          "0"},
+        {"device id beyond 32 bits",
+         withTrigger(
+             R"({"type": "digital", "label": "DI1", "deviceid": "ffffffff0", "operation": "alarm"})"),
+         {"F"},
+         0,
+         false,
+         "F: warning: cfg.triggers[0].deviceid: \"ffffffff0\" does not fit in 32 bits: it is read "
+         "as device ffffffff"},
+        {"negative device id",
+         withTrigger(
+             R"({"type": "digital", "label": "DI1", "deviceid": "-1", "operation": "alarm"})"),
+         {"F"},
+         0,
+         false,
+         "F: warning: cfg.triggers[0].deviceid: \"-1\" is negative: it wraps around 2^32 and is "
+         "read as device ffffffff"},
         {"level text",
          withTrigger(
              R"({"type": "analog", "label": "AI1", "deviceid": "a1", "operation": "gt", "value": "12.5V"})"),

@@ -189,6 +189,63 @@ TEST_F(Engine, ConstructionErrorsPassThroughAfterTheLinesDue) {
     }
 }
 
+// The build record: one line per entry, "path kind built what", the port's
+// label (while the engine lives) or a window's mustrun; the entry that
+// failed is the last, unbuilt.
+TEST_F(Engine, BuildRecordSaysWhatEachEntryBecame) {
+    using Kind = WendleEngine::BuildRecord::Kind;
+    const char* const kinds[] = {"output", "digital", "analog", "window", "skipped"};
+    const json limit = {{"from", "08:00"}, {"to", ""}, {"mustrun", "true"}};
+    const json badBound = {{"from", "ab:00"}, {"to", ""}, {"mustrun", "false"}};
+    const struct {
+        const char* name;
+        json section;
+        Lines records;
+    } cases[] = {
+        {"every kind, in document order",
+         {{"output", {{"label", "DO1"}, {"deviceid", "a1"}}},
+          {"triggers",
+           {analog("AI1", "a1", "gt", "2.5"),
+            digital("DI1", "a1", "alarm"),
+            {{"type", "Digital"}}}},
+          {"timelimits", {limit, {{"from", ""}, {"to", ""}, {"mustrun", "no"}}}}},
+         {"output output 1 DO1", "triggers[0] analog 1 AI1", "triggers[1] digital 1 DI1",
+          "triggers[2] skipped 1 ", "timelimits[0] window 1 true", "timelimits[1] window 1 false"}},
+        {"members by key",
+         {{"triggers", {{"b", digital("DI2", "2", "alarm")}}}},
+         {"output output 1 ", "triggers.b digital 1 DI2"}},
+        {"failing trigger last",
+         {{"triggers",
+           {digital("DI1", "1", "alarm"), analog("AI1", "1", "gt", "V12"),
+            digital("DI2", "2", "alarm")}}},
+         {"output output 1 ", "triggers[0] digital 1 ", "triggers[1] analog 0 "}},
+        {"failing window last",
+         {{"triggers", json::array()}, {"timelimits", {limit, badBound}}},
+         {"output output 1 ", "timelimits[0] window 1 true", "timelimits[1] window 0 "}},
+        {"trigger not an object",
+         {{"triggers", {"x"}}},
+         {"output output 1 ", "triggers[0] skipped 0 "}},
+        {"section not an object", json::array(), {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<WendleEngine::BuildRecord> record;
+        ::testing::internal::CaptureStdout();
+        std::unique_ptr<WendleEngine> built;
+        errorText([&] { built = std::make_unique<WendleEngine>(c.section, &record); });
+        ::testing::internal::GetCapturedStdout();
+        Lines lines;
+        for (const WendleEngine::BuildRecord& entry : record) {
+            const std::string what =
+                entry.kind == Kind::WINDOW
+                    ? (entry.window ? (entry.mustrun ? "true" : "false") : "")
+                    : (built && entry.port != nullptr ? entry.port->getPortLabel() : "");
+            lines.push_back(entry.path + " " + kinds[static_cast<int>(entry.kind)] + " " +
+                            std::to_string(entry.built) + " " + what);
+        }
+        EXPECT_EQ(lines, c.records) << c.name;
+    }
+}
+
 TEST_F(Engine, StartDoesNothingOnceAnEngineExists) {
     auto* existing = reinterpret_cast<WendleEngine*>(this);  // any non-null
     WendleEngine::_WendleEngine = existing;
