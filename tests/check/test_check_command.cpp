@@ -15,6 +15,7 @@
 #include "ConfigCheck.h"
 #include "RunningSimulator.h"
 #include "ServiceProbe.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -58,10 +59,6 @@ struct Outcome {
 class CheckCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tarwendle-check-test.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
-        file = folder + "/tarwendle.json";
         // Local times in the tests are UTC.
         const char* zone = ::getenv("TZ");
         savedZone = zone != nullptr ? zone : "";
@@ -76,9 +73,6 @@ protected:
             ::unsetenv("TZ");
         }
         ::tzset();
-        std::remove(file.c_str());
-        std::remove((folder + "/week.svg").c_str());
-        ::rmdir(folder.c_str());
     }
 
     // Writes the document (none for nullptr) and runs the command on it;
@@ -117,8 +111,8 @@ protected:
         return all;
     }
 
-    std::string folder;
-    std::string file;
+    TempFolder folder{"tarwendle-check-test"};
+    std::string file = folder.file("tarwendle.json");
     std::string savedZone;
     bool hadZone = false;
 };
@@ -513,7 +507,7 @@ TEST_F(CheckCommandTest, ExplainsEveryRowOfTheDecision) {
 
 // One read of the configured ports, never a write.
 TEST_F(CheckCommandTest, ProbeNamesThePortsTheServiceDoesNotAnswer) {
-    const std::string stateFile = folder + "/state.json";
+    const std::string stateFile = folder.file("state.json");
     std::ofstream(stateFile) << R"({
         "digital_inputs": [{"label": "DI1", "deviceid": "a1", "status": 1}],
         "analog_inputs": [{"label": "AI1", "deviceid": "a1", "value": 21.5}],

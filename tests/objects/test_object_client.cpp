@@ -14,6 +14,7 @@
 
 #include "ObjectSimulator.h"
 #include "RunningSimulator.h"
+#include "TempFolder.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
 #include "cObjectDInput.h"
@@ -34,11 +35,6 @@ const char* const STATE = R"({
 class ObjectClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/objclient.XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-        stateFile = dir + "/state.json";
-        journalFile = dir + "/journal.log";
         writeState(1, "none");
         di.setPortLabel("DI1");
         di.setDeviceSerial(0xa1);
@@ -53,12 +49,6 @@ protected:
         request.add(&missing);
         request.add(&ai);
         request.add(&output);
-    }
-
-    void TearDown() override {
-        std::remove(stateFile.c_str());
-        std::remove(journalFile.c_str());
-        ::rmdir(dir.c_str());
     }
 
     void writeState(int status, const char* fault) {
@@ -80,9 +70,9 @@ protected:
         return std::make_unique<RunningSimulator>(stateFile, journalFile, port);
     }
 
-    std::string dir;
-    std::string stateFile;
-    std::string journalFile;
+    TempFolder folder{"objclient"};
+    std::string stateFile = folder.file("state.json");
+    std::string journalFile = folder.file("journal.log");
     cObjectDInput di;
     cObjectDInput missing;
     cObjectAInput ai;
