@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <set>
 #include <string>
+#include <tuple>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -23,12 +25,17 @@ constexpr uint32_t MINUTES_PER_HOUR = 60;
 
 // What a "mustrun" that means yes might look like when it is not "true".
 bool looksLikeTrue(std::string word) {
-    static const char* const yes[] = {"true", "yes", "y", "1", "on", "t"};
     word.erase(0, word.find_first_not_of(" \t"));
     word.erase(word.find_last_not_of(" \t") + 1);
     std::transform(word.begin(), word.end(), word.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return std::any_of(std::begin(yes), std::end(yes), [&](const char* w) { return word == w; });
+    return std::set<std::string>{"true", "yes", "y", "1", "on", "t"}.count(word) != 0;
+}
+
+// "is missing", or what `value` is and that it is neither word.
+std::string neither(const json& value, const std::string& a, const std::string& b) {
+    return value.is_null() ? "is missing"
+                           : value.dump() + " is neither \"" + a + "\" nor \"" + b + "\"";
 }
 
 }  // namespace
@@ -139,7 +146,6 @@ void ConfigLint::deviceId(const std::string& path, const json& entry) {
 
 void ConfigLint::trigger(const ConfigCheck::Record& trigger) {
     const json& entry = trigger.entry;
-    const json operation = EntryPath::member(entry, "operation");
     using Digital = WendleEngine::DigitalTrigger;
     using Analog = WendleEngine::AnalogTrigger;
     const bool digital = trigger.kind == ConfigCheck::Kind::DIGITAL;
@@ -149,9 +155,7 @@ void ConfigLint::trigger(const ConfigCheck::Record& trigger) {
     if (digital ? trigger.digital().operation == Digital::OPERATION_NONE
                 : trigger.analog().operation == Analog::OPERATION_NONE) {
         warn(trigger.path + ".operation",
-             (operation.is_null() ? std::string("is missing")
-                                  : operation.dump() + " is neither \"" + words[0] + "\" nor \"" +
-                                        words[1] + "\"") +
+             neither(EntryPath::member(entry, "operation"), words[0], words[1]) +
                  ": the trigger never releases");
     }
     if (!digital) {
@@ -172,10 +176,8 @@ void ConfigLint::trigger(const ConfigCheck::Record& trigger) {
 }
 
 void ConfigLint::skipped(const ConfigCheck::Record& entry) {
-    const json type = EntryPath::member(entry.entry, "type");
     warn(entry.path + ".type",
-         (type.is_null() ? std::string("is missing")
-                         : type.dump() + " is neither \"digital\" nor \"analog\"") +
+         neither(EntryPath::member(entry.entry, "type"), "digital", "analog") +
              ": the entry is skipped");
 }
 
@@ -233,8 +235,7 @@ void ConfigLint::window(const ConfigCheck::Record& window) {
               limit.stopMinute);
     }
     if (limit.hasStart && limit.hasStop &&
-        (limit.stopHour < limit.startHour ||
-         (limit.stopHour == limit.startHour && limit.stopMinute < limit.startMinute))) {
+        std::tie(limit.stopHour, limit.stopMinute) < std::tie(limit.startHour, limit.startMinute)) {
         warn(window.path,
              "stops before it starts: it never matches (a window does not wrap "
              "past midnight; split it in two)");

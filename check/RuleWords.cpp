@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <utility>
 
 #include "ObjectCodes.h"
 
@@ -14,9 +15,11 @@ constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "
 constexpr int kDaysInWeek = WendleEngine::TimeLimit::DAYS_IN_WEEK;
 constexpr const char* kDash = "\u2013";  // en dash
 
-std::string twoDigits(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02u", static_cast<unsigned>(value));
+// "07:30"; a bound stored from a negative text prints as the huge number it is.
+std::string clock(const std::pair<uint32_t, uint32_t>& time) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u:%02u", static_cast<unsigned>(time.first),
+                  static_cast<unsigned>(time.second));
     return text;
 }
 
@@ -36,14 +39,7 @@ const char* RuleWords::alarm(cObject::eObjectStatus status, const char* otherwis
 }
 
 const char* RuleWords::ioState(cObject::eObjectIOState state) {
-    switch (state) {
-        case object_codes::kHigh:
-            return "HIGH";
-        case object_codes::kLow:
-            return "LOW";
-        default:
-            return "none";
-    }
+    return state == object_codes::kHigh ? "HIGH" : state == object_codes::kLow ? "LOW" : "none";
 }
 
 std::string RuleWords::device(unsigned int serial) {
@@ -67,11 +63,8 @@ std::string RuleWords::level(float value) {
     const bool plain = magnitude == 0.0 || (magnitude >= 1e-4 && magnitude < 1e15);
     char text[64];
     for (int digits = 0; digits <= 9; ++digits) {
-        if (plain) {
-            std::snprintf(text, sizeof text, "%.*f", digits, static_cast<double>(value));
-        } else {
-            std::snprintf(text, sizeof text, "%.*g", digits + 1, static_cast<double>(value));
-        }
+        std::snprintf(text, sizeof text, plain ? "%.*f" : "%.*g", plain ? digits : digits + 1,
+                      static_cast<double>(value));
         if (std::strtof(text, nullptr) == value) {
             return text;
         }
@@ -83,45 +76,36 @@ std::string RuleWords::level(float value) {
 std::string RuleWords::built(const WendleEngine::BuildRecord& record) {
     using Digital = WendleEngine::DigitalTrigger;
     using Analog = WendleEngine::AnalogTrigger;
-    switch (record.kind) {
-        case WendleEngine::BuildRecord::Kind::WINDOW:
-            return window(*record.window, record.mustrun);
-        case WendleEngine::BuildRecord::Kind::DIGITAL:
-            switch (record.digital().operation) {
-                case Digital::OPERATION_ALARM:
-                    return "releases while " + port(*record.port) + " is in alarm";
-                case Digital::OPERATION_NOALARM:
-                    return "releases while " + port(*record.port) + " reports no alarm";
-            }
-            break;
-        default:
-            switch (record.analog().operation) {
-                case Analog::OPERATION_GT:
-                    return "releases while " + port(*record.port) + " is above " +
-                           level(record.analog().level);
-                case Analog::OPERATION_LT:
-                    return "releases while " + port(*record.port) + " is below " +
-                           level(record.analog().level);
-            }
+    if (record.kind == WendleEngine::BuildRecord::Kind::WINDOW) {
+        return window(*record.window, record.mustrun);
     }
-    return "never releases (watches " + port(*record.port) + " with no known operation)";
+    // The conditions, by the operation codes the engine indexes its words with.
+    static const char* const kDigital[] = {" is in alarm", " reports no alarm"};
+    static const char* const kAnalog[] = {" is above ", " is below "};
+    const std::string watched = port(*record.port);
+    if (record.kind == WendleEngine::BuildRecord::Kind::DIGITAL) {
+        if (record.digital().operation != Digital::OPERATION_NONE) {
+            return "releases while " + watched + kDigital[record.digital().operation];
+        }
+    } else if (record.analog().operation != Analog::OPERATION_NONE) {
+        return "releases while " + watched + kAnalog[record.analog().operation] +
+               level(record.analog().level);
+    }
+    return "never releases (watches " + watched + " with no known operation)";
 }
 
 std::string RuleWords::days(const std::vector<int>& days) {
-    if (days.empty()) {
-        return "every day";
-    }
     std::set<int> week;
     for (int day : days) {
         if (day >= 0 && day < kDaysInWeek) {
             week.insert(day);
         }
     }
+    if (days.empty() || static_cast<int>(week.size()) == kDaysInWeek) {
+        return "every day";
+    }
     if (week.empty()) {
         return "no day";
-    }
-    if (static_cast<int>(week.size()) == kDaysInWeek) {
-        return "every day";
     }
     // Runs of three or more days read as a range.
     std::string text;
@@ -133,16 +117,9 @@ std::string RuleWords::days(const std::vector<int>& days) {
         while (last + 1 < kDaysInWeek && week.count(last + 1) != 0) {
             ++last;
         }
-        if (!text.empty()) {
-            text += ", ";
-        }
-        if (last - day >= 2) {
-            text += std::string(kDayNames[day]) + kDash + kDayNames[last];
-        } else {
-            text += kDayNames[day];
-            if (last > day) {
-                text += std::string(", ") + kDayNames[last];
-            }
+        text += (text.empty() ? "" : ", ") + std::string(kDayNames[day]);
+        if (last > day) {
+            text += (last - day >= 2 ? kDash : ", ") + std::string(kDayNames[last]);
         }
         day = last;
     }
@@ -152,22 +129,19 @@ std::string RuleWords::days(const std::vector<int>& days) {
 std::string RuleWords::window(const WendleEngine::TimeLimit& limit, bool mustrun) {
     const std::string verb = mustrun ? "forces release " : "forces inhibit ";
     const std::string when = days(limit.days);
-    const uint32_t startHour = limit.hasStart ? limit.startHour : 0;
-    const uint32_t startMinute = limit.hasStart ? limit.startMinute : 0;
-    const uint32_t stopHour = limit.hasStop ? limit.stopHour : 23;
-    const uint32_t stopMinute = limit.hasStop ? limit.stopMinute : 59;
+    using Time = std::pair<uint32_t, uint32_t>;  // hour, minute
+    const Time start = limit.hasStart ? Time{limit.startHour, limit.startMinute} : Time{0, 0};
+    const Time stop = limit.hasStop ? Time{limit.stopHour, limit.stopMinute} : Time{23, 59};
     if (when == "no day") {
         return verb + "on no day: it never applies";
     }
-    if (stopHour < startHour || (stopHour == startHour && stopMinute < startMinute)) {
-        return verb + when + " never: it stops at " + twoDigits(stopHour) + ":" +
-               twoDigits(stopMinute) + ", before it starts at " + twoDigits(startHour) + ":" +
-               twoDigits(startMinute);
+    if (stop < start) {
+        return verb + when + " never: it stops at " + clock(stop) + ", before it starts at " +
+               clock(start);
     }
     if (!limit.hasStart && !limit.hasStop) {
         return verb + when + ", all day";
     }
     // Both bounds include their whole minute.
-    return verb + when + " " + twoDigits(startHour) + ":" + twoDigits(startMinute) + kDash +
-           twoDigits(stopHour) + ":" + twoDigits(stopMinute) + ":59";
+    return verb + when + " " + clock(start) + kDash + clock(stop) + ":59";
 }

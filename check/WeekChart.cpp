@@ -10,32 +10,19 @@ constexpr int HOURS_PER_LABEL = 3;
 const std::string kMargin = "      ";  // under the day names
 
 // The mark of one slot: its state if it holds for the whole slot, else
-// the forced state it holds for part of it.
+// the forced state it holds for part of it. Indexed by the states the slot
+// holds, a bit each: triggers 1, release 2, inhibit 4.
+constexpr char kMarks[] = {' ', '.', '#', 'r', 'x', 'i', '+', '+'};
+
 char mark(const WeekPlan& plan, int day, int first, int count) {
-    bool release = false;
-    bool inhibit = false;
-    bool triggers = false;
+    unsigned held = 0;
     for (int minute = first; minute < first + count; ++minute) {
-        switch (plan.at(day, minute)) {
-            case WeekPlan::State::RELEASE:
-                release = true;
-                break;
-            case WeekPlan::State::INHIBIT:
-                inhibit = true;
-                break;
-            case WeekPlan::State::TRIGGERS:
-                triggers = true;
-                break;
-        }
+        const WeekPlan::State state = plan.at(day, minute);
+        held |= state == WeekPlan::State::TRIGGERS  ? 1U
+                : state == WeekPlan::State::RELEASE ? 2U
+                                                    : 4U;
     }
-    const int kinds = int(release) + int(inhibit) + int(triggers);
-    if (kinds == 1) {
-        return release ? '#' : inhibit ? 'x' : '.';
-    }
-    if (release && inhibit) {
-        return '+';
-    }
-    return release ? 'r' : 'i';
+    return kMarks[held];
 }
 
 }  // namespace

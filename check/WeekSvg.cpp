@@ -14,26 +14,16 @@ constexpr int LEGEND = TOP + WeekPlan::DAYS * ROW + 30;
 constexpr int HEIGHT = LEGEND + 30;
 constexpr const char* kReleaseColour = "#2e7d32";
 constexpr const char* kInhibitColour = "#c62828";
+constexpr const char* kTriggersColour = "#eeeeee";
 
 std::string escaped(const std::string& text) {
     std::string out;
     for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
+        out += c == '&'   ? "&amp;"
+               : c == '<' ? "&lt;"
+               : c == '>' ? "&gt;"
+               : c == '"' ? "&quot;"
+                          : std::string(1, c);
     }
     return out;
 }
@@ -68,7 +58,7 @@ void WeekSvg::write(const WeekPlan& plan, const std::string& title, std::ostream
         out << "  <text x=\"" << LEFT - 8 << "\" y=\"" << y + 15 << "\" text-anchor=\"end\">"
             << RuleWords::dayName(day) << "</text>\n"
             << "  <rect class=\"day\" x=\"" << LEFT << "\" y=\"" << y << "\" width=\"" << 24 * 30
-            << "\" height=\"" << BAR << "\" fill=\"#eeeeee\"/>\n";
+            << "\" height=\"" << BAR << "\" fill=\"" << kTriggersColour << "\"/>\n";
         int first = 0;
         for (int minute = 1; minute <= WeekPlan::MINUTES_PER_DAY; ++minute) {
             const WeekPlan::State state = plan.at(day, first);
@@ -88,7 +78,7 @@ void WeekSvg::write(const WeekPlan& plan, const std::string& title, std::ostream
         << "height=\"14\" fill=\"" << kInhibitColour << "\"/>\n"
         << "  <text x=\"" << LEFT + 180 << "\" y=\"" << LEGEND + 12 << "\">forced inhibit</text>\n"
         << "  <rect class=\"key\" x=\"" << LEFT + 320 << "\" y=\"" << LEGEND << "\" width=\"14\" "
-        << "height=\"14\" fill=\"#eeeeee\"/>\n"
+        << "height=\"14\" fill=\"" << kTriggersColour << "\"/>\n"
         << "  <text x=\"" << LEFT + 340 << "\" y=\"" << LEGEND + 12
         << "\">left to the triggers</text>\n"
         << "</svg>\n";
