@@ -76,7 +76,7 @@ bool MomentExplainer::parseMoment(const std::string& text, std::time_t& instant,
     return true;
 }
 
-bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vector<Input>& inputs,
+void MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vector<Input>& inputs,
                               cObject::eObjectIOState resting, std::ostream& out) {
     WendleEngine& engine = *check.getEngine();
     auto service = std::make_unique<MemoryService>();
@@ -144,9 +144,7 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
     }
 
     const cObject::eObjectIOState sent = engine.getOutput().getOutputState();
-    const bool release = sent != resting;
-    out << "Result: " << (release ? "release" : "inhibit") << ". With the resting state "
+    out << "Result: " << (sent != resting ? "release" : "inhibit") << ". With the resting state "
         << RuleWords::ioState(resting) << ", the service sends " << RuleWords::ioState(sent)
         << " to " << RuleWords::port(engine.getOutput()) << ".\n";
-    return release;
 }
