@@ -192,10 +192,9 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
 
     int status = (options.strict && warned) ? FAILS : STARTS;
     // Every minute of the week asked twice: only when it is shown.
-    std::unique_ptr<WeekPlan> plan;
-    if (!options.svg.empty() || !options.explain) {
-        plan = std::make_unique<WeekPlan>(*check.getEngine());
-    }
+    const auto plan = !options.svg.empty() || !options.explain
+                          ? std::make_unique<WeekPlan>(*check.getEngine())
+                          : nullptr;
     if (!options.svg.empty()) {
         std::ofstream picture(options.svg);
         WeekSvg::write(*plan, options.file, picture);

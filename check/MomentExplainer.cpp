@@ -119,23 +119,20 @@ void MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
     }
 
     for (const ConfigCheck::Record* trigger : triggers) {
-        bool asks = false;
-        std::string state;
-        if (trigger->kind == Kind::DIGITAL) {
-            asks = trigger->digital().shouldRelease();
-            state = RuleWords::port(*trigger->port) + " " +
-                    RuleWords::alarm(trigger->digital().getPortStatus(), "not reported");
+        const bool digital = trigger->kind == Kind::DIGITAL;
+        out << "  " << trigger->path << ": " << RuleWords::port(*trigger->port);
+        if (digital) {
+            out << " " << RuleWords::alarm(trigger->digital().getPortStatus(), "not reported");
         } else {
-            asks = trigger->analog().shouldRelease();
             const bool given = std::any_of(inputs.begin(), inputs.end(), [&](const Input& input) {
                 return input.reading == Reading::NUMBER && sameInput(input, *trigger->port);
             });
-            state = RuleWords::port(*trigger->port) + " at " +
-                    RuleWords::level(trigger->analog().getCalculatedValue()) +
-                    (given ? "" : " (not reported: the value it had before)");
+            out << " at " << RuleWords::level(trigger->analog().getCalculatedValue())
+                << (given ? "" : " (not reported: the value it had before)");
         }
-        out << "  " << trigger->path << ": " << state << ": "
-            << (asks ? "asks for release" : "does not ask for release") << "\n";
+        const bool asks =
+            digital ? trigger->digital().shouldRelease() : trigger->analog().shouldRelease();
+        out << ": " << (asks ? "asks for release" : "does not ask for release") << "\n";
     }
     for (const ConfigCheck::Record* window : check.built({Kind::WINDOW})) {
         const bool active = window->window->isInRange(local);
