@@ -9,7 +9,9 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 
 #include "ConfigCheck.h"
@@ -53,6 +55,10 @@ struct Options {
     cObject::eObjectIOState resting = object_codes::kLow;
 };
 
+const std::map<std::string, bool Options::*> kSwitches{
+    {"--strict", &Options::strict}, {"--probe", &Options::probe}, {"--trace", &Options::trace}};
+const std::set<std::string> kValued{"--svg", "--at", "--input", "--default"};
+
 // False, with why, on a usage error; `help` when help was asked for.
 bool parse(const std::vector<std::string>& arguments, Options& options, bool& help,
            std::string& why) {
@@ -60,44 +66,34 @@ bool parse(const std::vector<std::string>& arguments, Options& options, bool& he
     bool haveExplainOption = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& word = arguments[i];
-        auto value = [&](std::string& into) {
+        std::string text;
+        if (kValued.count(word) != 0) {
             if (i + 1 >= arguments.size()) {
                 why = word + " needs a value";
                 return false;
             }
-            into = arguments[++i];
-            return true;
-        };
-        std::string text;
+            text = arguments[++i];
+        }
         if (word == "-h" || word == "--help") {
             help = true;
             return true;
-        } else if (word == "--strict") {
-            options.strict = true;
-        } else if (word == "--probe") {
-            options.probe = true;
-        } else if (word == "--trace") {
-            options.trace = true;
+        } else if (kSwitches.count(word) != 0) {
+            options.*kSwitches.at(word) = true;
         } else if (word == "--svg") {
-            if (!value(options.svg)) {
-                return false;
-            }
+            options.svg = text;
         } else if (word == "--at") {
-            if (!value(text) || !MomentExplainer::parseMoment(text, options.at, why)) {
+            if (!MomentExplainer::parseMoment(text, options.at, why)) {
                 return false;
             }
             options.explain = true;
         } else if (word == "--input") {
             MomentExplainer::Input input;
-            if (!value(text) || !MomentExplainer::parseInput(text, input, why)) {
+            if (!MomentExplainer::parseInput(text, input, why)) {
                 return false;
             }
             options.inputs.push_back(input);
             haveExplainOption = true;
         } else if (word == "--default") {
-            if (!value(text)) {
-                return false;
-            }
             if (text != "high" && text != "low") {
                 why = "--default must be high or low, not \"" + text + "\"";
                 return false;
@@ -196,10 +192,9 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
 
     int status = (options.strict && warned) ? FAILS : STARTS;
     // Every minute of the week asked twice: only when it is shown.
-    std::unique_ptr<WeekPlan> plan;
-    if (!options.svg.empty() || !options.explain) {
-        plan = std::make_unique<WeekPlan>(*check.getEngine());
-    }
+    const auto plan = !options.svg.empty() || !options.explain
+                          ? std::make_unique<WeekPlan>(*check.getEngine())
+                          : nullptr;
     if (!options.svg.empty()) {
         std::ofstream picture(options.svg);
         WeekSvg::write(*plan, options.file, picture);
@@ -222,7 +217,7 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
     if (options.trace) {
         out << "Construction traces:\n" << traces.text();
     }
-    if (status == FAILS && options.strict && warned) {
+    if (options.strict && warned) {
         out << "--strict: the warnings fail the check\n";
     }
     return status;

@@ -31,11 +31,12 @@ constexpr std::size_t SHOWN_ENTRY = 200;
 constexpr std::size_t SHOWN_LINE = 120;
 
 std::string shown(const json& value, std::size_t most) {
-    std::string text = value.dump();
-    if (text.size() > most) {
-        text = text.substr(0, most) + "...";
-    }
-    return text;
+    const std::string text = value.dump();
+    return text.size() > most ? text.substr(0, most) + "..." : text;
+}
+
+std::string notObject(const std::string& path, const json& value, const std::string& what) {
+    return path + ": " + shown(value, SHOWN_VALUE) + " is not an object (" + what + ")";
 }
 
 // What a key's value should have been, as the blame says it.
@@ -141,8 +142,6 @@ std::vector<const ConfigCheck::Record*> ConfigCheck::built(
     return chosen;
 }
 
-ConfigCheck::~ConfigCheck() = default;
-
 void ConfigCheck::explainReadError(const std::exception& failure) {
     const std::string what = failure.what();
     const std::string why = Config::unreadable(file);
@@ -154,11 +153,8 @@ void ConfigCheck::explainReadError(const std::exception& failure) {
     static const std::regex position("at line ([0-9]+), column ([0-9]+)");
     if (dynamic_cast<const json::parse_error*>(&failure) == nullptr ||
         !std::regex_search(what, at, position)) {
-        if (dynamic_cast<const json::type_error*>(&failure) != nullptr) {
-            errorLines.push_back("the document is not a JSON object (" + what + ")");
-        } else {
-            errorLines.push_back(what);
-        }
+        const bool typeError = dynamic_cast<const json::type_error*>(&failure) != nullptr;
+        errorLines.push_back(typeError ? "the document is not a JSON object (" + what + ")" : what);
         return;
     }
     // No exception here: the numbers come from the library's text.
@@ -182,10 +178,9 @@ void ConfigCheck::explainReadError(const std::exception& failure) {
     }
     // The caret line keeps the source line's tabs, so it lines up in any
     // terminal.
-    std::string caret;
-    for (std::size_t i = start; i < at0 && i - start < text.size(); ++i) {
-        caret += text[i - start] == '\t' ? '\t' : ' ';
-    }
+    std::string caret = text.substr(0, at0 - start);
+    std::replace_if(
+        caret.begin(), caret.end(), [](char c) { return c != '\t'; }, ' ');
     errorLines.push_back("    " + text);
     errorLines.push_back("    " + caret + "^");
 }
@@ -194,8 +189,7 @@ void ConfigCheck::explainBuildError(const std::exception& failure) {
     const std::string what = failure.what();
     if (records.empty()) {
         // Failed before the first entry: the section itself.
-        errorLines.push_back("cfg: " + shown(ioData, SHOWN_VALUE) + " is not an object (" + what +
-                             ")");
+        errorLines.push_back(notObject("cfg", ioData, what));
         return;
     }
     const Record& last = records.back();
@@ -206,16 +200,13 @@ void ConfigCheck::explainBuildError(const std::exception& failure) {
     }
     const std::string path = "cfg." + last.path;
     const json& entry = last.entry;
-    std::string found;
-    if (!entry.is_object() && !entry.is_null()) {
-        found = path + ": " + shown(entry, SHOWN_VALUE) + " is not an object (" + what + ")";
-    } else {
-        found = blame(path, entry,
-                      last.kind == Kind::WINDOW   ? RuleText::windowKeys()
-                      : last.kind == Kind::ANALOG ? RuleText::analogKeys()
-                                                  : RuleText::portKeys(),
-                      what);
-    }
+    const std::string found = !entry.is_object() && !entry.is_null()
+                                  ? notObject(path, entry, what)
+                                  : blame(path, entry,
+                                          last.kind == Kind::WINDOW   ? RuleText::windowKeys()
+                                          : last.kind == Kind::ANALOG ? RuleText::analogKeys()
+                                                                      : RuleText::portKeys(),
+                                          what);
     errorLines.push_back(found.empty() ? path + ": " + what : found);
     errorLines.push_back("entry: " + shown(entry, SHOWN_ENTRY));
 }

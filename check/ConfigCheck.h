@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "Config.h"
 #include "WendleEngine.h"
 
 /*
@@ -23,7 +22,6 @@ public:
     using Kind = Record::Kind;
 
     explicit ConfigCheck(std::string file);
-    ~ConfigCheck();
 
     bool starts() const { return engine != nullptr; }
     const std::string& path() const { return file; }

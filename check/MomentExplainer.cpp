@@ -1,7 +1,9 @@
 #include "MomentExplainer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 
 #include "LocalTime.h"
@@ -32,57 +34,49 @@ bool MomentExplainer::parseInput(const std::string& text, Input& input, std::str
     }
     input.label = text.substr(0, at);
     input.device = RuleText::toDeviceId(text.substr(at + 1, equals - at - 1));
+    static const std::map<std::string, Reading> kNamed{
+        {"alarm", Reading::ALARM}, {"clear", Reading::CLEAR}, {"missing", Reading::MISSING}};
     const std::string state = text.substr(equals + 1);
-    if (state == "alarm") {
-        input.reading = Reading::ALARM;
-    } else if (state == "clear") {
-        input.reading = Reading::CLEAR;
-    } else if (state == "missing") {
-        input.reading = Reading::MISSING;
-    } else {
-        char* end = nullptr;
-        input.value = std::strtof(state.c_str(), &end);
-        if (state.empty() || *end != '\0') {
-            why = "--input state must be alarm, clear, missing or a number, not \"" + state + "\"";
-            return false;
-        }
-        input.reading = Reading::NUMBER;
+    const auto named = kNamed.find(state);
+    if (named != kNamed.end()) {
+        input.reading = named->second;
+        return true;
     }
+    char* end = nullptr;
+    input.value = std::strtof(state.c_str(), &end);
+    if (state.empty() || *end != '\0') {
+        why = "--input state must be alarm, clear, missing or a number, not \"" + state + "\"";
+        return false;
+    }
+    input.reading = Reading::NUMBER;
     return true;
 }
 
 bool MomentExplainer::parseMoment(const std::string& text, std::time_t& instant, std::string& why) {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
+    std::tm local{};
     int used = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &year, &month, &day, &hour, &minute,
-                    &used) != 5 ||
-        used != static_cast<int>(text.size()) || hour > 23 || minute > 59) {
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%n", &local.tm_year, &local.tm_mon,
+                    &local.tm_mday, &local.tm_hour, &local.tm_min, &used) != 5 ||
+        used != static_cast<int>(text.size()) || local.tm_hour > 23 || local.tm_min > 59) {
         why = "--at wants \"YYYY-MM-DD HH:MM\", not \"" + text + "\"";
         return false;
     }
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
+    local.tm_year -= 1900;
+    local.tm_mon -= 1;
     local.tm_isdst = -1;
+    const std::tm asked = local;
     instant = std::mktime(&local);
     // mktime moves a day that does not exist (30 February) into the next
     // month; a local time skipped by a clock change only by the change.
-    if (instant == static_cast<std::time_t>(-1) || local.tm_mday != day ||
-        local.tm_mon != month - 1) {
+    if (instant == static_cast<std::time_t>(-1) || local.tm_mday != asked.tm_mday ||
+        local.tm_mon != asked.tm_mon) {
         why = "--at: " + text + " is not a date";
         return false;
     }
     return true;
 }
 
-bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vector<Input>& inputs,
+void MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vector<Input>& inputs,
                               cObject::eObjectIOState resting, std::ostream& out) {
     WendleEngine& engine = *check.getEngine();
     auto service = std::make_unique<MemoryService>();
@@ -115,37 +109,30 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
         // A digital trigger takes an alarm status, an analog one a number;
         // either takes a missing reading.
         const Kind kind = input.reading == Reading::NUMBER ? Kind::ANALOG : Kind::DIGITAL;
-        bool watched = false;
-        for (const ConfigCheck::Record* trigger : triggers) {
-            watched = watched || ((trigger->kind == kind || input.reading == Reading::MISSING) &&
-                                  sameInput(input, *trigger->port));
-        }
-        if (!watched) {
+        if (std::none_of(triggers.begin(), triggers.end(), [&](const ConfigCheck::Record* trigger) {
+                return (trigger->kind == kind || input.reading == Reading::MISSING) &&
+                       sameInput(input, *trigger->port);
+            })) {
             out << "  note: no trigger of that kind watches " << input.label << " on device "
                 << RuleWords::device(input.device) << "; the input changes nothing\n";
         }
     }
 
     for (const ConfigCheck::Record* trigger : triggers) {
-        bool asks = false;
-        std::string state;
-        if (trigger->kind == Kind::DIGITAL) {
-            asks = trigger->digital().shouldRelease();
-            state = RuleWords::port(*trigger->port) + " " +
-                    RuleWords::alarm(trigger->digital().getPortStatus(), "not reported");
+        const bool digital = trigger->kind == Kind::DIGITAL;
+        out << "  " << trigger->path << ": " << RuleWords::port(*trigger->port);
+        if (digital) {
+            out << " " << RuleWords::alarm(trigger->digital().getPortStatus(), "not reported");
         } else {
-            asks = trigger->analog().shouldRelease();
-            bool given = false;
-            for (const Input& input : inputs) {
-                given =
-                    given || (input.reading == Reading::NUMBER && sameInput(input, *trigger->port));
-            }
-            state = RuleWords::port(*trigger->port) + " at " +
-                    RuleWords::level(trigger->analog().getCalculatedValue()) +
-                    (given ? "" : " (not reported: the value it had before)");
+            const bool given = std::any_of(inputs.begin(), inputs.end(), [&](const Input& input) {
+                return input.reading == Reading::NUMBER && sameInput(input, *trigger->port);
+            });
+            out << " at " << RuleWords::level(trigger->analog().getCalculatedValue())
+                << (given ? "" : " (not reported: the value it had before)");
         }
-        out << "  " << trigger->path << ": " << state << ": "
-            << (asks ? "asks for release" : "does not ask for release") << "\n";
+        const bool asks =
+            digital ? trigger->digital().shouldRelease() : trigger->analog().shouldRelease();
+        out << ": " << (asks ? "asks for release" : "does not ask for release") << "\n";
     }
     for (const ConfigCheck::Record* window : check.built({Kind::WINDOW})) {
         const bool active = window->window->isInRange(local);
@@ -154,9 +141,7 @@ bool MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
     }
 
     const cObject::eObjectIOState sent = engine.getOutput().getOutputState();
-    const bool release = sent != resting;
-    out << "Result: " << (release ? "release" : "inhibit") << ". With the resting state "
+    out << "Result: " << (sent != resting ? "release" : "inhibit") << ". With the resting state "
         << RuleWords::ioState(resting) << ", the service sends " << RuleWords::ioState(sent)
         << " to " << RuleWords::port(engine.getOutput()) << ".\n";
-    return release;
 }

@@ -31,9 +31,9 @@ public:
     // "YYYY-MM-DD HH:MM" in the local time zone.
     static bool parseMoment(const std::string& text, std::time_t& instant, std::string& why);
 
-    // Writes each trigger's and window's answer and the result; returns
-    // whether the output is released. The engine is used up.
-    static bool explain(ConfigCheck& check, std::time_t at, const std::vector<Input>& inputs,
+    // Writes each trigger's and window's answer and the result. The engine
+    // is used up.
+    static void explain(ConfigCheck& check, std::time_t at, const std::vector<Input>& inputs,
                         cObject::eObjectIOState resting, std::ostream& out);
 };
 

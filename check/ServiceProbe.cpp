@@ -20,10 +20,8 @@ cObject* answerFor(cObjectList& response, int type, cObjectPort& port) {
     for (cObject* object = response.first(); object != nullptr; object = response.next()) {
         // Only an object of a port's type may be taken for a port: one of an
         // unknown type is a bare object.
-        if (object->getType() != type) {
-            continue;
-        }
-        if (PortKey::of(*static_cast<cObjectPort*>(object)) == PortKey::of(port)) {
+        if (object->getType() == type &&
+            PortKey::of(*static_cast<cObjectPort*>(object)) == PortKey::of(port)) {
             return object;
         }
     }

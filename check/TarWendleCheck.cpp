@@ -21,7 +21,5 @@ int main(int argc, char** argv) {
     // The report keeps standard output's own buffer: the run catches what
     // the rule classes write to std::cout.
     std::ostream report(std::cout.rdbuf());
-    const int status = CheckCommand::run(arguments, report, std::cerr, columns);
-    report.flush();
-    return status;
+    return CheckCommand::run(arguments, report, std::cerr, columns);
 }
