@@ -68,8 +68,13 @@ std::string blameDays(const std::string& path, const json& days, const std::stri
 // own conversion fails with `what`; "" if none does.
 std::string blame(const std::string& path, const json& entry, const RuleText::Keys& keys,
                   const std::string& what) {
-    // A blame is not a build: the conversions' traces are not shown.
-    std::cout.setstate(std::ios::badbit);
+    // A blame is not a build: the conversions' traces are not shown, and
+    // standard output is left as it was found, whatever leaves here.
+    struct Muted {
+        const std::ios::iostate saved = std::cout.rdstate();
+        Muted() { std::cout.setstate(std::ios::badbit); }
+        ~Muted() { std::cout.clear(saved); }
+    } muted;
     std::string found;
     for (const RuleText::Key& key : keys) {
         const json value = EntryPath::member(entry, key.name);
@@ -94,7 +99,6 @@ std::string blame(const std::string& path, const json& entry, const RuleText::Ke
             break;
         }
     }
-    std::cout.clear();
     return found;
 }
 
