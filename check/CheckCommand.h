@@ -11,9 +11,8 @@
  */
 class CheckCommand {
 public:
-    static constexpr int STARTS = 0;
-    static constexpr int FAILS = 1;
-    static constexpr int USAGE = 2;
+    // The exit status.
+    enum Status : int { STARTS = 0, FAILS = 1, USAGE = 2 };
 
     // `terminalColumns` is the width of the terminal `out` goes to, 0 if
     // it is none: a wide one gets the finer chart.

@@ -1,5 +1,5 @@
-#ifndef TARWENDLE_CHECK_RULEWORDS_H
-#define TARWENDLE_CHECK_RULEWORDS_H
+#ifndef TARWENDLE_ENGINE_RULEWORDS_H
+#define TARWENDLE_ENGINE_RULEWORDS_H
 
 #include <string>
 
@@ -8,6 +8,8 @@
 /*
  * Each built rule as one sentence, from what the rule class holds, so the
  * sentence says what the service will do rather than what the file meant.
+ * The one vocabulary for rules, ports and states: the checker and the
+ * service's own log speak it alike.
  */
 class RuleWords {
 public:
