@@ -4,8 +4,11 @@
  * that growth with the configuration shows at a glance.
  */
 #include <benchmark/benchmark.h>
+#include <log4cpp/Category.hh>
+#include <log4cpp/Priority.hh>
 
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -27,15 +30,49 @@ const std::string& logFile() {
     return path;
 }
 
-std::unique_ptr<WendleEngine> buildEngine(int triggers) {
+std::unique_ptr<WendleEngine> buildEngine(const nlohmann::json& section) {
     bench::SilencedStdout quiet;
-    return std::make_unique<WendleEngine>(bench::section(triggers));
+    return std::make_unique<WendleEngine>(section);
+}
+std::unique_ptr<WendleEngine> buildEngine(int triggers) {
+    return buildEngine(bench::section(triggers));
 }
 
-void pollInProcess(benchmark::State& state, bench::Logging level) {
+// How the polls of a run go: the output held (the normal case), held with
+// the switching history's category off, or switched by every poll.
+enum class Output { HELD, HELD_UNTOLD, SWITCHED };
+
+/*
+ * An engine whose only window forces release from midnight to noon, with a
+ * clock that alternates between 06:00 and 18:00 of a day: every poll
+ * switches the output and writes a history line.
+ */
+std::unique_ptr<WendleEngine> switchingEngine(int triggers) {
+    nlohmann::json section = bench::section(triggers);
+    section["timelimits"] = {{{"from", "00:00"}, {"to", "11:59"}, {"mustrun", "true"}}};
+    std::unique_ptr<WendleEngine> engine = buildEngine(section);
+    std::tm morning{};
+    morning.tm_year = 2026 - 1900;
+    morning.tm_mon = 11;
+    morning.tm_mday = 7;
+    morning.tm_hour = 6;
+    morning.tm_isdst = -1;
+    const std::time_t am = std::mktime(&morning);
+    engine->useClock([am, evening = false]() mutable {
+        evening = !evening;
+        return evening ? am + 12 * 3600 : am;
+    });
+    return engine;
+}
+
+void pollInProcess(benchmark::State& state, bench::Logging level, Output output = Output::HELD) {
     const int triggers = static_cast<int>(state.range(0));
     bench::configureLogging(level, logFile());
-    std::unique_ptr<WendleEngine> engine = buildEngine(triggers);
+    log4cpp::Category::getInstance(SwitchHistory::CATEGORY)
+        .setPriority(output == Output::HELD_UNTOLD ? log4cpp::Priority::WARN
+                                                   : log4cpp::Priority::NOTSET);
+    std::unique_ptr<WendleEngine> engine =
+        output == Output::SWITCHED ? switchingEngine(triggers) : buildEngine(triggers);
     std::unique_ptr<MemoryService> answering = bench::answeringService(triggers);
     MemoryService* service = answering.get();
     engine->useService(std::move(answering));
@@ -53,6 +90,7 @@ void pollInProcess(benchmark::State& state, bench::Logging level) {
         benchmark::Counter(static_cast<double>(state.iterations()) * triggers,
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     bench::configureLogging(bench::Logging::INFO, logFile());
+    log4cpp::Category::getInstance(SwitchHistory::CATEGORY).setPriority(log4cpp::Priority::NOTSET);
     std::remove(logFile().c_str());
 }
 
@@ -64,6 +102,18 @@ void BM_PollDebug(benchmark::State& state) {
 }
 BENCHMARK(BM_PollInfo)->RangeMultiplier(10)->Range(1, 10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PollDebug)->RangeMultiplier(10)->Range(1, 10000)->Unit(benchmark::kMicrosecond);
+
+// A held output with the history off is the poll as it was before there
+// was one: the INFO poll above is held against it.
+void BM_PollInfoUntold(benchmark::State& state) {
+    pollInProcess(state, bench::Logging::INFO, Output::HELD_UNTOLD);
+}
+// What a switch costs: the history line, formatted and written.
+void BM_PollInfoSwitching(benchmark::State& state) {
+    pollInProcess(state, bench::Logging::INFO, Output::SWITCHED);
+}
+BENCHMARK(BM_PollInfoUntold)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PollInfoSwitching)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // The simulator's one request line per poll goes nowhere.
 class NullBuffer : public std::streambuf {

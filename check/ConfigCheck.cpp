@@ -131,7 +131,7 @@ ConfigCheck::ConfigCheck(std::string path) : file(std::move(path)) {
         explainBuildError(failure);
     }
     for (Record& record : records) {
-        record.path = "cfg." + record.path;
+        record.path = EntryPath::rooted(record.path);
     }
 }
 
@@ -193,16 +193,16 @@ void ConfigCheck::explainBuildError(const std::exception& failure) {
     const std::string what = failure.what();
     if (records.empty()) {
         // Failed before the first entry: the section itself.
-        errorLines.push_back(notObject("cfg", ioData, what));
+        errorLines.push_back(notObject(EntryPath::SECTION, ioData, what));
         return;
     }
     const Record& last = records.back();
     if (last.built) {
         // Every entry was built: the engine as a whole failed.
-        errorLines.push_back("cfg: " + what);
+        errorLines.push_back(std::string(EntryPath::SECTION) + ": " + what);
         return;
     }
-    const std::string path = "cfg." + last.path;
+    const std::string path = EntryPath::rooted(last.path);
     const json& entry = last.entry;
     const std::string found = !entry.is_object() && !entry.is_null()
                                   ? notObject(path, entry, what)

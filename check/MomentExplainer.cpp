@@ -120,14 +120,14 @@ void MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
 
     for (const ConfigCheck::Record* trigger : triggers) {
         const bool digital = trigger->kind == Kind::DIGITAL;
-        out << "  " << trigger->path << ": " << RuleWords::port(*trigger->port);
+        out << "  " << trigger->path << ": ";
         if (digital) {
-            out << " " << RuleWords::alarm(trigger->digital().getPortStatus(), "not reported");
+            out << RuleWords::reading(trigger->digital());
         } else {
             const bool given = std::any_of(inputs.begin(), inputs.end(), [&](const Input& input) {
                 return input.reading == Reading::NUMBER && sameInput(input, *trigger->port);
             });
-            out << " at " << RuleWords::level(trigger->analog().getCalculatedValue())
+            out << RuleWords::reading(trigger->analog())
                 << (given ? "" : " (not reported: the value it had before)");
         }
         const bool asks =

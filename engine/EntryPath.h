@@ -1,18 +1,25 @@
-#ifndef TARWENDLE_CHECK_ENTRYPATH_H
-#define TARWENDLE_CHECK_ENTRYPATH_H
+#ifndef TARWENDLE_ENGINE_ENTRYPATH_H
+#define TARWENDLE_ENGINE_ENTRYPATH_H
 
 #include <cstddef>
 #include <nlohmann/json.hpp>
 #include <string>
 
 /*
- * Reading an entry as the engine meets it, for the checker's reports: a
- * member that may be absent, and where an element sits in a value the
+ * Reading an entry as the engine meets it, for the checker's reports and
+ * the service's switching history: where the section lies, a member that
+ * may be absent, and where an element sits in a value the
  * engine iterates (an array's element by index, an object's by key, a lone
  * value as the value itself).
  */
 class EntryPath {
 public:
+    // The document's IO-data section, which the engine's paths start in.
+    static constexpr const char* SECTION = "cfg";
+
+    // A path from the document's root: "cfg.triggers[0]".
+    static std::string rooted(const std::string& path) { return std::string(SECTION) + "." + path; }
+
     // The member, or null when it is absent or `entry` is no object.
     static nlohmann::json member(const nlohmann::json& entry, const char* key) {
         return entry.is_object() && entry.contains(key) ? entry.at(key) : nlohmann::json(nullptr);

@@ -94,6 +94,19 @@ std::string RuleWords::built(const WendleEngine::BuildRecord& record) {
     return "never releases (watches " + watched + " with no known operation)";
 }
 
+std::string RuleWords::reading(WendleEngine::DigitalTrigger& trigger) {
+    return port(trigger) + " " + alarm(trigger.getPortStatus(), "not reported");
+}
+
+std::string RuleWords::reading(WendleEngine::AnalogTrigger& trigger) {
+    return port(trigger) + " at " + level(trigger.getCalculatedValue());
+}
+
+std::string RuleWords::asking(WendleEngine::AnalogTrigger& trigger) {
+    static const char* const kPassed[] = {" (above ", " (below "};
+    return reading(trigger) + kPassed[trigger.operation] + level(trigger.level) + ")";
+}
+
 std::string RuleWords::days(const std::vector<int>& days) {
     std::set<int> week;
     for (int day : days) {

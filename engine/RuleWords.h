@@ -22,6 +22,13 @@ public:
     // device a1 is in alarm", "forces release Mon–Fri 07:30–08:00:59".
     static std::string built(const WendleEngine::BuildRecord& record);
     static std::string window(const WendleEngine::TimeLimit& limit, bool mustrun);
+    // What a trigger reads now: "DI1 on device a1 in alarm", "... not
+    // reported", "AI1 on device a1 at 61".
+    static std::string reading(WendleEngine::DigitalTrigger& trigger);
+    static std::string reading(WendleEngine::AnalogTrigger& trigger);
+    // An analog trigger that asks for release, with the level it passed:
+    // "AI1 on device a1 at 61 (above 60)".
+    static std::string asking(WendleEngine::AnalogTrigger& trigger);
     // "Mon–Fri", "Sun, Sat", "every day"; "no day" when none is 0 to 6.
     static std::string days(const std::vector<int>& days);
     // A level as the service compares it: the shortest text that reads back.

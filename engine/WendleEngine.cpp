@@ -19,6 +19,7 @@
 #include "LocalTime.h"
 #include "ObjectCodes.h"
 #include "ObjectLibrary.h"
+#include "RuleWords.h"
 
 WendleEngine* WendleEngine::_WendleEngine = nullptr;
 
@@ -94,12 +95,14 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
                 log << "Digital" << std::endl;
                 digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
                 digital_index.add(digital_triggers.back().get());
+                paths.digital.push_back(EntryPath::rooted(path));
                 told.built(digital_triggers.back().get());
             } else if (entry["type"] == "analog") {
                 told.buildingAs(Kind::ANALOG);
                 log << "Analog" << std::endl;
                 analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
                 analog_index.add(analog_triggers.back().get());
+                paths.analog.push_back(EntryPath::rooted(path));
                 told.built(analog_triggers.back().get());
             } else {
                 told.built();
@@ -111,8 +114,8 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
             index = 0;
             for (auto it = limits.begin(); it != limits.end(); ++it, ++index) {
                 nlohmann::json& entry = *it;
-                told.building(EntryPath::element("timelimits", limits, it, index), entry,
-                              Kind::WINDOW);
+                const std::string path = EntryPath::element("timelimits", limits, it, index);
+                told.building(path, entry, Kind::WINDOW);
                 log << entry.dump() << std::endl;
                 const RuleText::Fields fields = RuleText::read(entry, RuleText::windowKeys());
                 TimeLimit limit(fields);
@@ -120,8 +123,10 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
                 told.built(limit, mustrun);
                 if (mustrun) {
                     mustrun_limits.push_back(std::move(limit));
+                    paths.mustrun.push_back(EntryPath::rooted(path));
                 } else {
                     exclude_limits.push_back(std::move(limit));
+                    paths.exclude.push_back(EntryPath::rooted(path));
                 }
             }
         }
@@ -332,7 +337,8 @@ void WendleEngine::update_output() {
 
     // One reading of the clock for the whole poll: every window is judged
     // at the same minute.
-    release = decide(release, LocalTime::of(clock()));
+    const std::tm now = LocalTime::of(clock());
+    release = decide(release, now);
 
     if (release) {
         output.Release();
@@ -354,6 +360,11 @@ void WendleEngine::update_output() {
     message.setOutputState(output.getOutputState());
     message.setDefaultState(object_codes::kStateNone);
     client->set(&message);
+
+    if (history.isNews(output.getOutputState())) {
+        history.tell(RuleWords::port(output), output.getOutputState(), release,
+                     causes(release, now));
+    }
 }
 
 // A must-run window overrides the triggers, an exclude window everything.
@@ -380,4 +391,42 @@ void WendleEngine::askWindows(const std::vector<TimeLimit>& limits, const std::t
             debug << (inRange ? "Time within range" : "Time out of range") << std::endl;
         }
     }
+}
+
+/*
+ * Who decided: every rule that asks for release, in the decision's order
+ * (analog triggers, digital triggers, must-run windows), made a release; an
+ * active exclude window made an inhibit over them. Asked only when the
+ * history tells a change, so it may take its time.
+ */
+SwitchHistory::Causes WendleEngine::causes(bool release, const std::tm& now) {
+    std::vector<std::string> asking;
+    for (std::size_t i = 0; i < analog_triggers.size(); ++i) {
+        if (analog_triggers[i]->shouldRelease()) {
+            asking.push_back(paths.analog[i] + ": " + RuleWords::asking(*analog_triggers[i]));
+        }
+    }
+    for (std::size_t i = 0; i < digital_triggers.size(); ++i) {
+        if (digital_triggers[i]->shouldRelease()) {
+            asking.push_back(paths.digital[i] + ": " + RuleWords::reading(*digital_triggers[i]));
+        }
+    }
+    for (std::size_t i = 0; i < mustrun_limits.size(); ++i) {
+        if (mustrun_limits[i].isInRange(now)) {
+            asking.push_back(paths.mustrun[i] + ": " + RuleWords::window(mustrun_limits[i], true));
+        }
+    }
+    SwitchHistory::Causes causes;
+    if (release) {
+        causes.by = std::move(asking);
+        return causes;
+    }
+    for (std::size_t i = 0; i < exclude_limits.size(); ++i) {
+        if (exclude_limits[i].isInRange(now)) {
+            causes.by.push_back(paths.exclude[i] + ": " +
+                                RuleWords::window(exclude_limits[i], false));
+        }
+    }
+    causes.over = std::move(asking);
+    return causes;
 }

@@ -13,6 +13,7 @@
 #include "ObjectService.h"
 #include "PortIndex.h"
 #include "RuleText.h"
+#include "SwitchHistory.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
 #include "cObjectDInput.h"
@@ -166,6 +167,8 @@ private:
     void requireSendableRequest();
     void askWindows(const std::vector<TimeLimit>& limits, const std::tm& now, const char* heading,
                     bool verdict, bool& release);
+    // The rules behind a decision at `now`, for the switching history.
+    SwitchHistory::Causes causes(bool release, const std::tm& now);
 
     std::unique_ptr<ObjectService> client;
     std::function<std::time_t()> clock;
@@ -181,6 +184,13 @@ private:
     PortIndex<DigitalTrigger> digital_index;
     // Whether this poll formats its debug lines at all.
     bool tracing = false;
+
+    // Each rule's entry path from the document's root, by list and place:
+    // the switching history names rules by them.
+    struct RulePaths {
+        std::vector<std::string> analog, digital, mustrun, exclude;
+    } paths;
+    SwitchHistory history;
 };
 
 #endif

@@ -51,6 +51,8 @@ What a row may hold, besides the files (document, state) and the clock
             simulator answered in the same poll
   log, log_has, log_lacks, stdout, stderr, stderr_has, exit   what the
             service reported
+  history   the switching history of the polls counted: its lines (category
+            Output) in order, without "INFO Output: "
   poll_seconds  (low, high): the longest poll, in real seconds
   window_edge   "HH:MM:SS": a must-run window opens then; every poll is out
             of it before and in it after, and both kinds occur
@@ -115,6 +117,7 @@ log4cpp.appender.file.layout=org.apache.log4j.PatternLayout
 log4cpp.appender.file.layout.ConversionPattern=%d{%H:%M:%S,%l} %p %c: %m%n
 """
 POLL_START = "DEBUG WendleEngine: %d Digital Triggers "
+HISTORY = "INFO Output: "
 TICK = "DEBUG WendleEngine: tick.."
 BAD_RESPONSE = "INFO WendleEngine: Bad response"
 
@@ -144,6 +147,10 @@ WORKDAY_WINDOW = {"output": OUTPUT, "triggers": [], "timelimits": [
     {"days": [1, 2, 3, 4, 5], "from": "08:00", "to": "17:00", "mustrun": "true"}]}
 # Output DO1 rests low (2): released is 1, inhibited 2.
 RELEASED, INHIBITED = 1, 2
+OUTPUT_ONLY = {"output": OUTPUT, "triggers": []}
+DO1_RELEASED = "DO1 on device a1: HIGH (released)"
+DO1_INHIBITED = "DO1 on device a1: LOW (inhibited)"
+DI1_IN_ALARM = "cfg.triggers[0]: DI1 on device a1 in alarm"
 
 
 def with_state(**changes):
@@ -439,6 +446,34 @@ CASES.update({
     # The alarm goes on after the first poll: the next poll releases.
     "input_flip": dict(document=doc(ALARM_RULE), sets=[2, 1], actions={1: with_status(1)},
                        writes=alarm_rule_writes),
+    # The switching history: a line for the first write and for each change,
+    # none while the output holds; an exclude window names what it overrides.
+    "history_input_flips": dict(document=doc(ALARM_RULE), actions={1: with_status(1),
+                                                                   3: with_status(2)},
+                                polls=[INHIBITED, RELEASED, RELEASED, INHIBITED, INHIBITED],
+                                history=[DO1_INHIBITED + ": no rule asks for release",
+                                         DO1_RELEASED + " by " + DI1_IN_ALARM,
+                                         DO1_INHIBITED + ": no rule asks for release"]),
+    # 08:00 to 08:01:59 every day, from 07:58:40: the first poll comes 80 s
+    # (8 s real) before it opens, the eleventh after it closes, and only a
+    # pause of 12 s real between two polls would skip it.
+    "history_window_opens_and_closes": dict(
+        document=doc(dict(OUTPUT_ONLY, timelimits=[{"from": "08:00", "to": "08:01",
+                                                    "mustrun": "true"}])),
+        start="2026-12-07 07:58:40", polls=11,
+        stdout=BANNER + "null\n Day of week: 1\nStart: 8-0:-1\nStop: 8-1:-1\n",
+        history=[DO1_INHIBITED + ": no rule asks for release",
+                 DO1_RELEASED + " by cfg.timelimits[0]: forces release every day "
+                 "08:00\u201308:01:59",
+                 DO1_INHIBITED + ": no rule asks for release"]),
+    "history_exclude_overrides_alarm": dict(
+        document=doc(dict(ALARM_RULE, timelimits=[{"from": "00:00", "to": "04:59",
+                                                   "mustrun": "false"}])),
+        start="2026-12-07 03:00:00", state=with_status(1), actions={1: with_status(2)},
+        polls=[INHIBITED, INHIBITED, INHIBITED],
+        stdout=BANNER + "null\n Day of week: 1\nStart: 0-0:-1\nStop: 4-59:-1\n",
+        history=[DO1_INHIBITED + " by cfg.timelimits[0]: forces inhibit every day "
+                 "00:00\u201304:59:59; over " + DI1_IN_ALARM]),
     # Between two polls exactly 22 ticks, and a poll's debug lines as they are.
     "ticks_between_polls": dict(document=doc(ALARM_RULE, {"crap": "probe"}), sets=[2, 2],
                                 stdout=BANNER + "probe\n", ticks=22),
@@ -954,6 +989,11 @@ class Case:
             self.expect("log holds %r" % line, line in log.lines, True)
         for line in row.get("log_lacks", []):
             self.expect("log lacks %r" % line, line in log.lines, False)
+        if "history" in row:
+            counted = range(min(log.completed(), poll_count or 0))
+            got = [line[len(HISTORY):] for p in counted for line in log.segment(p)
+                   if line.startswith(HISTORY)]
+            self.expect("switching history", got, row["history"])
         for sanitizer in ("Sanitizer", "runtime error"):
             self.expect("objsim reports no %s" % sanitizer,
                         sanitizer in self.read("objsim.out"), False)

@@ -313,6 +313,9 @@ TEST_F(Engine, PollTracesRequestResponseAndDecision) {
         {"WendleEngine", "DEBUG", "Got Digital Input "},
         {"WendleEngine", "DEBUG", "Release Output "},
         {"WendleEngine", "DEBUG", "Setting Output to HIGH "},
+        {"Output", "INFO",
+         "DO1 on device a1: HIGH (released) by cfg.triggers[3]: AI1 on device a1 at 30.5 (above "
+         "25); cfg.triggers[0]: DI1 on device a1 in alarm"},
     };
     EXPECT_EQ(capture.events(), expected);
     EXPECT_EQ(service->written(), (std::vector<Written>{{161, 3, 1, 0, ""}}));
@@ -352,6 +355,8 @@ TEST_F(Engine, DecisionTable) {
         cObject::eObjectIOState defaultState;
         Lines lines;
         int written;
+        // The switching history's line: the first write after start-up.
+        const char* history;
     };
     const std::vector<Case> cases = {
         {"nothing asks",
@@ -359,58 +364,78 @@ TEST_F(Engine, DecisionTable) {
          json::array(),
          cObject::IOSTATE_LOW,
          {"Inhibit Output ", "Setting Output to LOW "},
-         2},
+         2,
+         "DO1 on device a1: LOW (inhibited): no rule asks for release"},
         {"a trigger asks",
          true,
          json::array(),
          cObject::IOSTATE_LOW,
          {"Release Output ", "Setting Output to HIGH "},
-         1},
+         1,
+         "DO1 on device a1: HIGH (released) by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)"},
         {"must-run window",
          false,
          {window("true", true)},
          cObject::IOSTATE_LOW,
          {"Include Trigger", "Time within range", "Release Output ", "Setting Output to HIGH "},
-         1},
+         1,
+         "DO1 on device a1: HIGH (released) by cfg.timelimits[0]: forces release every day, all "
+         "day"},
         {"inactive must-run, trigger asks",
          true,
          {window("true", false)},
          cObject::IOSTATE_LOW,
          {"Include Trigger", "Time out of range", "Release Output ", "Setting Output to HIGH "},
-         1},
+         1,
+         "DO1 on device a1: HIGH (released) by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)"},
         {"exclude beats everything",
          true,
          {window("true", true), window("false", true)},
          cObject::IOSTATE_LOW,
          {"Include Trigger", "Time within range", "Exclude Trigger", "Time within range",
           "Inhibit Output ", "Setting Output to LOW "},
-         2},
+         2,
+         "DO1 on device a1: LOW (inhibited) by cfg.timelimits[1]: forces inhibit every day, all "
+         "day; over cfg.triggers[0]: AI1 on device a1 at 30 (above 25); cfg.timelimits[0]: forces "
+         "release every day, all day"},
         {"two must-run windows",
          false,
          {window("true", true), window("true", false)},
          cObject::IOSTATE_LOW,
          {"Include Trigger", "Time within range", "Include Trigger", "Time out of range",
           "Release Output ", "Setting Output to HIGH "},
-         1},
+         1,
+         "DO1 on device a1: HIGH (released) by cfg.timelimits[0]: forces release every day, all "
+         "day"},
         {"mustrun is case-sensitive",
          false,
          {window("True", true)},
          cObject::IOSTATE_LOW,
          {"Exclude Trigger", "Time within range", "Inhibit Output ", "Setting Output to LOW "},
-         2},
+         2,
+         "DO1 on device a1: LOW (inhibited) by cfg.timelimits[0]: forces inhibit every day, all "
+         "day"},
         {"resting high, released",
          true,
          json::array(),
          cObject::IOSTATE_HIGH,
          {"Release Output ", "Setting Output to LOW "},
-         2},
+         2,
+         "DO1 on device a1: LOW (released) by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)"},
         {"resting high, inhibited",
          false,
          json::array(),
          cObject::IOSTATE_HIGH,
          {"Inhibit Output ", "Setting Output to HIGH "},
-         1},
-        {"no resting state", true, json::array(), cObject::IOSTATE_NONE, {"Release Output "}, 0},
+         1,
+         "DO1 on device a1: HIGH (inhibited): no rule asks for release"},
+        {"no resting state",
+         true,
+         json::array(),
+         cObject::IOSTATE_NONE,
+         {"Release Output "},
+         0,
+         "DO1 on device a1: none (released) by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)"},
     };
     for (const Case& c : cases) {
         build({{"output", {{"label", "DO1"}, {"deviceid", "a1"}}},
@@ -420,8 +445,15 @@ TEST_F(Engine, DecisionTable) {
         service->digitalOutput("DO1", 0xa1, 3, cObject::IOSTATE_NONE, c.defaultState);
         capture.clear();
         engine->update_ports();
-        EXPECT_EQ(linesAfter("Port Label:DO1 "), c.lines) << c.name;
+        Lines lines = c.lines;
+        lines.push_back(c.history);
+        EXPECT_EQ(linesAfter("Port Label:DO1 "), lines) << c.name;
+        EXPECT_EQ(capture.events().back().category, "Output") << c.name;
         EXPECT_EQ(service->written(), (std::vector<Written>{{161, 3, c.written, 0, ""}})) << c.name;
+        // The same write again is no news.
+        capture.clear();
+        engine->update_ports();
+        EXPECT_EQ(linesAfter("Port Label:DO1 "), c.lines) << c.name;
     }
 }
 
@@ -432,7 +464,8 @@ TEST_F(Engine, DebugOffLogsOnlyInfoLines) {
     engine->update_ports();
     EXPECT_EQ(capture.messages(),
               (Lines{"Found some triggers...1 of them", digital("DI1", "1", "alarm").dump(),
-                     "Digital", "We don't handle this type"}));
+                     "Digital", "We don't handle this type",
+                     " on device 0: none (inhibited): no rule asks for release"}));
     EXPECT_EQ(service->written().size(), 1U);
 }
 
