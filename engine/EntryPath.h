@@ -8,9 +8,9 @@
 /*
  * Reading an entry as the engine meets it, for the checker's reports and
  * the service's switching history: where the section lies, a member that
- * may be absent, and where an element sits in a value the
- * engine iterates (an array's element by index, an object's by key, a lone
- * value as the value itself).
+ * may be absent, and where an element sits in a value the engine iterates
+ * (an array's element by index, an object's by key, a lone value as the
+ * value itself).
  */
 class EntryPath {
 public:
