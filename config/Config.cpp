@@ -35,8 +35,8 @@ Config::Config(std::istream& text) : cWlog2("Config"), ovtSection(nullptr), ioDa
 
     nlohmann::json document = parseDocument(text);
 
-    ovtSection = document["ovt"];
-    ioData = document["cfg"];
+    ovtSection = document[SETTINGS];
+    ioData = document[IO_DATA];
 
     log << ioData.dump() << std::endl;
 }

@@ -19,6 +19,10 @@ public:
     // serialises recursively, so a far deeper one could exhaust the stack;
     // no configuration needs more than a handful of levels.
     static constexpr int MAX_NESTING = 256;
+    // The document's sections: the settings, and the IO-data the engine is
+    // built from.
+    static constexpr const char* SETTINGS = "ovt";
+    static constexpr const char* IO_DATA = "cfg";
 
     // Parses a document as the store reads it: strict, no comments, and no
     // deeper than MAX_NESTING (std::out_of_range, met while parsing).

@@ -42,7 +42,8 @@ std::string StartUp::stepLine() const {
         case Step::READING_SETTING:
             return std::string("cannot read setting \"") + SETTING + "\" of " + document;
         case Step::BUILDING_ENGINE:
-            return "cannot build the engine from \"cfg\" of " + document;
+            return std::string("cannot build the engine from \"") + Config::IO_DATA + "\" of " +
+                   document;
         case Step::STARTING:
             break;
     }

@@ -14,7 +14,8 @@
  */
 class EntryPath {
 public:
-    // The document's IO-data section, which the engine's paths start in.
+    // The document's IO-data section (the store reads it as Config::IO_DATA;
+    // the engine sits beside the store), where the engine's paths start.
     static constexpr const char* SECTION = "cfg";
 
     // A path from the document's root: "cfg.triggers[0]".
