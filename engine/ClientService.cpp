@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ObjectLibrary.h"
+
 ClientService::ClientService(std::unique_ptr<cObjectClient> client) : client(std::move(client)) {}
 
 ClientService::~ClientService() = default;
@@ -14,6 +16,6 @@ cObjectList* ClientService::get(cObjectList* request) {
     return client->get(request);
 }
 
-void ClientService::set(cObject* object) {
-    client->set(object);
+ObjectService::Write ClientService::set(cObject* object) {
+    return ObjectLibrary::write(*client, object);
 }

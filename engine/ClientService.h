@@ -14,7 +14,7 @@ public:
 
     void start(const char* host, int port) override;
     cObjectList* get(cObjectList* request) override;
-    void set(cObject* object) override;
+    Write set(cObject* object) override;
 
 private:
     std::unique_ptr<cObjectClient> client;

@@ -73,13 +73,14 @@ cObjectList* MemoryService::get(cObjectList* request) {
     return reply.get();
 }
 
-void MemoryService::set(cObject* object) {
+ObjectService::Write MemoryService::set(cObject* object) {
     ++writeCount;
     if (!recording) {
-        return;
+        return writeOutcome;
     }
     auto* output = static_cast<cObjectDOutput*>(object);
     writtenPorts.push_back({output->getDeviceSerial(), output->getPortId(),
                             output->getOutputState(), output->getDefaultState(),
                             output->getPortLabel()});
+    return writeOutcome;
 }

@@ -57,12 +57,14 @@ public:
     void forgetAnswers();
     // Whether a read gets a reply at all; a read without one is a failed call.
     void setAnswering(bool answering) { answers = answering; }
+    // What every write reports from now on; applied until told otherwise.
+    void setWriteOutcome(Write outcome) { writeOutcome = outcome; }
     // From now on keeps what requested() and written() give.
     void record() { recording = true; }
 
     void start(const char* host, int port) override;
     cObjectList* get(cObjectList* request) override;
-    void set(cObject* object) override;
+    Write set(cObject* object) override;
 
     int reads() const { return readCount; }
     int writes() const { return writeCount; }
@@ -76,6 +78,7 @@ private:
     std::unique_ptr<cObjectList> reply;
     bool answers = true;
     bool recording = false;
+    Write writeOutcome = Write::APPLIED;
     int readCount = 0;
     int writeCount = 0;
     std::vector<Requested> lastRequest;

@@ -22,3 +22,8 @@ std::string ObjectLibrary::unsendable(cObjectList& request) {
 std::string ObjectLibrary::lastFailure(cObjectClient& client) {
     return client.getLastError();
 }
+
+// Our library's write waits for the service's acknowledgement.
+ObjectService::Write ObjectLibrary::write(cObjectClient& client, cObject* object) {
+    return client.set(object) ? ObjectService::Write::APPLIED : ObjectService::Write::REFUSED;
+}

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ObjectService.h"
 #include "cObjectClient.h"
 #include "cObjectList.h"
 
@@ -20,6 +21,8 @@ public:
     static std::string unsendable(cObjectList& request);
     // Why the client's last call failed, as far as the library says.
     static std::string lastFailure(cObjectClient& client);
+    // Writes `object` and says what became of it, as far as the library can.
+    static ObjectService::Write write(cObjectClient& client, cObject* object);
 };
 
 #endif

@@ -12,14 +12,21 @@
  */
 class ObjectService {
 public:
+    // What became of a write, as far as the service lets us know.
+    enum class Write {
+        APPLIED,      // acknowledged and applied
+        REFUSED,      // refused, or never answered: the output did not change
+        UNCONFIRMED,  // sent; only a later answer can tell whether it took
+    };
+
     virtual ~ObjectService() = default;
 
     // Where the service is; no result is used.
     virtual void start(const char* host, int port) = 0;
     // The reply to a read request, or null; the reply is not the caller's.
     virtual cObjectList* get(cObjectList* request) = 0;
-    // Writes one object; no result is used.
-    virtual void set(cObject* object) = 0;
+    // Writes one object.
+    virtual Write set(cObject* object) = 0;
 };
 
 #endif

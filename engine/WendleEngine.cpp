@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -19,6 +20,7 @@
 #include "LocalTime.h"
 #include "ObjectCodes.h"
 #include "ObjectLibrary.h"
+#include "PortKey.h"
 #include "RuleWords.h"
 
 WendleEngine* WendleEngine::_WendleEngine = nullptr;
@@ -253,6 +255,8 @@ void WendleEngine::update_ports() {
     }
     analog_index.rewind();
     digital_index.rewind();
+    // What the answer says of our own output, for the switching history.
+    std::optional<cObject::eObjectIOState> reported;
     for (cObject* object = response->first(); object != nullptr; object = response->next()) {
         switch (object->getType()) {
             case object_codes::kDigitalOutput: {
@@ -266,6 +270,9 @@ void WendleEngine::update_ports() {
                 output.setOutputState(port->getOutputState());
                 output.setDefaultState(port->getDefaultState());
                 output.setPortId(port->getPortId());
+                if (PortKey::of(output) == PortKey::of(*port)) {
+                    reported = port->getOutputState();
+                }
                 break;
             }
             case object_codes::kAnalogInput:
@@ -284,6 +291,9 @@ void WendleEngine::update_ports() {
                 log << "We don't handle this type" << std::endl;
                 break;
         }
+    }
+    if (reported) {
+        history.observed(*reported);
     }
 
     update_output();
@@ -359,12 +369,16 @@ void WendleEngine::update_output() {
     }
     message.setOutputState(output.getOutputState());
     message.setDefaultState(object_codes::kStateNone);
-    client->set(&message);
+    const ObjectService::Write outcome = client->set(&message);
 
-    if (history.isNews(output.getOutputState())) {
-        history.tell(RuleWords::port(output), output.getOutputState(), release,
-                     causes(release, now));
-    }
+    // The history tells only a write that took; the sentence is made only
+    // when it will be told or kept.
+    const cObject::eObjectIOState state = output.getOutputState();
+    history.wrote(
+        state, outcome,
+        history.wants(state, outcome)
+            ? SwitchHistory::sentence(RuleWords::port(output), state, release, causes(release, now))
+            : std::string());
 }
 
 // A must-run window overrides the triggers, an exclude window everything.
