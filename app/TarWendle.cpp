@@ -31,8 +31,7 @@ int main(int /*argc*/, char** /*argv*/) {
 
         cWlog::init(paths::kLogConfig);
 
-        StartUp::Document document = startUp.run();
-        std::cout << document.setting << std::endl;
+        StartUp::Document document = startUp.run(std::cout);
 
         // WendleEngine::start in two halves: only building it is start-up.
         engine = WendleEngine::create(std::move(document.ioData));

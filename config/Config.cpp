@@ -30,9 +30,13 @@ nlohmann::json Config::parseDocument(std::istream& in) {
     return builder.take();
 }
 
-Config::Config(std::istream& text) : cWlog2("Config"), ovtSection(nullptr), ioData(nullptr) {
+// The start is logged before the document is even opened: a document that
+// never comes (a FIFO nobody writes) leaves the store saying what it waits for.
+Config::Config() : cWlog2("Config"), ovtSection(nullptr), ioData(nullptr) {
     log << "Starting Config" << std::endl;
+}
 
+void Config::take(std::istream& text) {
     nlohmann::json document = parseDocument(text);
 
     ovtSection = document[SETTINGS];
@@ -50,6 +54,7 @@ void Config::load(std::string path) {
 }
 
 std::unique_ptr<Config> Config::read(std::string path) {
+    std::unique_ptr<Config> store(new Config());
     // A file that cannot be opened yields no characters and so fails the
     // parse exactly like an empty one. A folder opens, but its first read
     // fails with the stream library's own error: it is not opened at all.
@@ -57,11 +62,14 @@ std::unique_ptr<Config> Config::read(std::string path) {
     if (!isFolder(path)) {
         file.open(path, std::ios::in);
     }
-    return read(file);
+    store->take(file);
+    return store;
 }
 
 std::unique_ptr<Config> Config::read(std::istream& text) {
-    return std::unique_ptr<Config>(new Config(text));
+    std::unique_ptr<Config> store(new Config());
+    store->take(text);
+    return store;
 }
 
 std::string Config::unreadable(const std::string& path) {

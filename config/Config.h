@@ -55,7 +55,9 @@ public:
     nlohmann::json ioDataSection() const { return ioData; }
 
 private:
-    explicit Config(std::istream& text);
+    Config();
+    // Fills the sections from the document's text, and logs the IO-data one.
+    void take(std::istream& text);
 
     nlohmann::json ovtSection;
     nlohmann::json ioData;

@@ -7,10 +7,10 @@
 
 StartUp::StartUp(std::string document) : document(std::move(document)) {}
 
-StartUp::Document StartUp::run() {
+StartUp::Document StartUp::run(std::ostream& probe) {
     underWay = Step::LOADING;
     Config::load(document);
-    return take(*Config::_Config);
+    return take(*Config::_Config, &probe);
 }
 
 StartUp::Document StartUp::check() {
@@ -24,12 +24,15 @@ StartUp::Document StartUp::check(std::istream& text) {
 }
 
 StartUp::Document StartUp::take(std::unique_ptr<Config> store) {
-    return take(*store);
+    return take(*store, nullptr);
 }
 
-StartUp::Document StartUp::take(Config& store) {
+StartUp::Document StartUp::take(Config& store, std::ostream* probe) {
     underWay = Step::READING_SETTING;
     Document taken{store.setting(SETTING, SETTING_DEFAULT), nullptr};
+    if (probe != nullptr) {
+        *probe << taken.setting << std::endl;
+    }
     underWay = Step::BUILDING_ENGINE;
     taken.ioData = store.ioDataSection();
     return taken;

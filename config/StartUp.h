@@ -4,6 +4,7 @@
 #include <istream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
 
 class Config;
@@ -36,8 +37,9 @@ public:
     explicit StartUp(std::string document);
 
     // The service's start: the document becomes the configuration store,
-    // kept for the life of the process.
-    Document run();
+    // kept for the life of the process, and the setting is written to
+    // `probe` as soon as it is read, before the IO-data is taken.
+    Document run(std::ostream& probe);
     // A tool's: the same steps on a copy of the store of its own, from the
     // file or from text already in hand.
     Document check();
@@ -49,7 +51,8 @@ public:
     std::string stepLine() const;
 
 private:
-    Document take(Config& store);
+    // `probe` is null for a tool, which prints no setting.
+    Document take(Config& store, std::ostream* probe);
     Document take(std::unique_ptr<Config> store);
 
     std::string document;

@@ -1,6 +1,7 @@
 #include "cObjectAInput.h"
 
 #include <cfloat>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 
@@ -26,12 +27,17 @@ void cObjectAInput::decode(const nlohmann::json& in) {
 }
 
 float cObjectAInput::toSinglePrecision(double reading) {
-    // Casting a double beyond the float range is undefined behaviour.
-    if (reading > FLT_MAX) {
-        return std::numeric_limits<float>::infinity();
+    // Casting a double beyond the float range is undefined behaviour, so the
+    // top of the range is rounded here, to nearest as strtof does: short of
+    // half an ulp above FLT_MAX is FLT_MAX (3.4028235e38, the usual spelling
+    // of the largest float, lies a little above it), from there on infinity.
+    const float sign = std::signbit(reading) ? -1.0F : 1.0F;
+    const double magnitude = std::fabs(reading);
+    if (magnitude >= ROUNDS_TO_INFINITY) {
+        return sign * std::numeric_limits<float>::infinity();
     }
-    if (reading < -FLT_MAX) {
-        return -std::numeric_limits<float>::infinity();
+    if (magnitude > FLT_MAX) {
+        return sign * FLT_MAX;
     }
     return static_cast<float>(reading);
 }

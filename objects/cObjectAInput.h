@@ -14,8 +14,14 @@ public:
     void setCalculatedValue(float value) { calculatedValue = value; }
     float getCalculatedValue() const { return calculatedValue; }
 
-    // A reading in single precision: beyond the float range it is the
-    // infinity of its sign, which the rules compare like any value.
+    // The least magnitude that rounds beyond the largest float, to nearest
+    // with ties to even: FLT_MAX plus half an ulp, 2^128 - 2^103. The tie
+    // itself goes up, FLT_MAX's significand being odd.
+    static constexpr double ROUNDS_TO_INFINITY = 0x1.ffffffp127;
+
+    // A reading in single precision, rounded to nearest as strtof rounds:
+    // what rounds beyond the float range is the infinity of its sign, which
+    // the rules compare like any value.
     static float toSinglePrecision(double reading);
 
     void encode(nlohmann::json& out) const override;

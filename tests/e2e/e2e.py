@@ -26,6 +26,9 @@ changes while it runs, and what it expects. `e2e.py --list` names the cases;
 What a row may hold, besides the files (document, state) and the clock
 (start, speed):
   objsim    False: no simulator when the service starts
+  fifo      the document a FIFO, written only once the service opens it;
+            by then it must have logged "Starting Config" and nothing else,
+            and printed only the banner
   port_range  "LOW HIGH": the namespace's ephemeral ports, set before start
   log_conf  the log configuration's text; False: none (the service logs to
             standard error)
@@ -84,6 +87,7 @@ polls, so that two builds' logs can be compared line by line.
 import argparse
 import contextlib
 import datetime
+import errno
 import json
 import os
 import random
@@ -527,6 +531,11 @@ CASES.update({
     # start-up error line would land in the log, without its layout.
     "stderr_shut_startup_failure": dict(document='{"cfg": {}', stderr_shut=True, exit=1,
                                         stdout=BANNER, log=config_lines(None)[:1]),
+    # A document that is slow to come (here a FIFO): the service has said
+    # that it reads the configuration before it waits for it, and starts
+    # once it comes.
+    "document_fifo": dict(document=doc(ALARM_RULE), fifo=True, polls=[INHIBITED],
+                          log_has=config_lines(ALARM_RULE)),
     # The largest answer within the frame bound, almost all of it objects of
     # an unknown type, each logged and skipped, between normal polls: the
     # peak rises a few MiB over the normal polls' and the memory comes back.
@@ -812,6 +821,8 @@ class Case:
         row = self.row
         if row.get("document") is FOLDER:
             os.mkdir(self.path("tarwendle.json"))
+        elif row.get("fifo"):
+            os.mkfifo(self.path("tarwendle.json"))
         elif row.get("document") is not None:
             self.write("tarwendle.json", row["document"])
         log_conf = row.get("log_conf", LOG_CONF)
@@ -873,6 +884,36 @@ class Case:
             for fd in keep:
                 os.close(fd)
 
+    def open_fifo(self, reader):
+        """The document's FIFO opened for writing, once `reader` (a process)
+        opens it for reading; None if it ends or the case's time runs out
+        first."""
+        while time.monotonic() < self.deadline and reader.poll() is None:
+            try:
+                return os.open(self.path("tarwendle.json"), os.O_WRONLY | os.O_NONBLOCK)
+            except OSError as error:
+                if error.errno != errno.ENXIO:  # ENXIO: no reader yet
+                    raise
+            time.sleep(0.02)
+        return None
+
+    def write_fifo(self, fd):
+        os.set_blocking(fd, True)
+        with os.fdopen(fd, "w") as fifo:
+            fifo.write(self.row["document"])
+
+    def feed_service(self, process):
+        fd = self.open_fifo(process)
+        if fd is None:
+            self.failures.append("the service never opened its document")
+            return
+        self.log.update()
+        self.expect("log as the service opens its document", self.log.lines,
+                    config_lines(None)[:1])
+        self.expect("standard output as the service opens its document", self.read("stdout"),
+                    BANNER)
+        self.write_fifo(fd)
+
     @contextlib.contextmanager
     def frozen_after(self, poll):
         """The service stopped between poll and the next one, for an action."""
@@ -920,6 +961,8 @@ class Case:
         frozen = {p for key in ("hwm_rise_kib", "rss_return_kib") for p in row.get(key, ())[:2]}
         acted = 0
         try:
+            if row.get("fifo"):
+                self.feed_service(process)
             while time.monotonic() < self.deadline and process.poll() is None:
                 self.log.update()
                 done = self.log.completed() if poll_count else len(self.sets())
@@ -986,9 +1029,17 @@ class Case:
             self.expect("service still running", self.read("exit"), "")
         checker = os.path.join(self.bindir, "tarwendle-check")
         if os.access(checker, os.X_OK):
-            verdict = subprocess.run([checker, self.path("tarwendle.json")],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                     timeout=60).returncode
+            with subprocess.Popen([checker, self.path("tarwendle.json")],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) as tool:
+                if row.get("fifo"):
+                    fd = self.open_fifo(tool)
+                    if fd is not None:
+                        self.write_fifo(fd)
+                try:
+                    verdict = tool.wait(timeout=60)
+                except subprocess.TimeoutExpired:
+                    tool.kill()
+                    raise
             self.expect("tarwendle-check's verdict", verdict, 1 if row.get("exit") == 1 else 0)
         self.expect("standard output", self.read("stdout"),
                     row.get("stdout", BANNER + "null\n"))

@@ -451,6 +451,11 @@ INSTANTIATE_TEST_SUITE_P(
                       document(R"([{"type":4,"label":"AI","serial":1,"port":0,"status":0,)"
                                R"("value":true}])"),
                       Result::MALFORMED},
+        // The JSON library holds no number beyond the double range.
+        MalformedCase{"ReadingBeyondDouble",
+                      document(R"([{"type":4,"label":"AI","serial":1,"port":0,"status":0,)"
+                               R"("value":-1e400}])"),
+                      Result::MALFORMED},
         MalformedCase{"GoodObjectThenBadOne",
                       document("[{" + DI + R"(,"status":1},{)" + DI + R"(,"status":1.5}])"),
                       Result::MALFORMED},
