@@ -8,6 +8,8 @@
  */
 #include "ConfigCheck.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -148,7 +150,12 @@ std::vector<const ConfigCheck::Record*> ConfigCheck::built(
 
 void ConfigCheck::explainReadError(const std::exception& failure) {
     const std::string what = failure.what();
-    const std::string why = Config::unreadable(file);
+    // A FIFO or a device gave its text once: opening it again to explain
+    // would wait for a writer that may never come.
+    struct stat info {};
+    const bool again =
+        ::stat(file.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode);
+    const std::string why = again ? Config::unreadable(file) : std::string();
     if (!why.empty()) {
         errorLines.push_back("cannot be read: " + why + " (" + what + ")");
         return;
@@ -166,6 +173,9 @@ void ConfigCheck::explainReadError(const std::exception& failure) {
     const long long column = std::strtoll(at[2].str().c_str(), nullptr, 10);
     errorPosition = at[1].str() + ":" + at[2].str();
     errorLines.push_back(what);
+    if (!again) {
+        return;
+    }
     std::ifstream in(file);
     std::string text;
     for (long long number = 1; number <= line && std::getline(in, text); ++number) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CheckCommand.h"
@@ -410,6 +411,18 @@ TEST_F(CheckCommandTest, VerdictAndTheLineThatMatters) {
                                                    << named(row.line) << "\nin\n"
                                                    << (row.onOut ? outcome.out : outcome.err);
     }
+}
+
+// A malformed document in a FIFO is explained from what was read: opening
+// it again would wait for a writer for ever.
+TEST_F(CheckCommandTest, MalformedDocumentInAFifoIsNotReadTwice) {
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    std::thread writer([this] { std::ofstream(file) << "{\"cfg\": nope}"; });
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(CheckCommand::run({file}, out, err), 1);
+    writer.join();
+    EXPECT_NE(err.str().find("parse error at line 1, column 10"), std::string::npos) << err.str();
 }
 
 // The packaged service runs as its own user, not as whoever checks.
