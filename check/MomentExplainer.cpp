@@ -10,6 +10,7 @@
 #include "MemoryService.h"
 #include "ObjectCodes.h"
 #include "PortKey.h"
+#include "PortLabel.h"
 #include "RuleText.h"
 #include "RuleWords.h"
 
@@ -90,7 +91,7 @@ void MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
             answered.analogInput(input.label.c_str(), input.device, input.value);
         }
     }
-    answered.digitalOutput(engine.getOutput().getPortLabel(), engine.getOutput().getDeviceSerial(),
+    answered.digitalOutput(PortLabel::of(engine.getOutput()), engine.getOutput().getDeviceSerial(),
                            kOutputPortId, resting, resting);
 
     engine.useService(std::move(service));

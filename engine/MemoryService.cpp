@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "PortLabel.h"
 #include "cObjectAInput.h"
 #include "cObjectDInput.h"
 #include "cObjectDOutput.h"
@@ -57,7 +58,7 @@ cObjectList* MemoryService::get(cObjectList* request) {
         lastRequest.clear();
         for (cObject* object = request->first(); object != nullptr; object = request->next()) {
             auto* port = static_cast<cObjectPort*>(object);
-            lastRequest.push_back({object->getType(), port->getPortLabel(), port->getDeviceSerial(),
+            lastRequest.push_back({object->getType(), PortLabel::of(*port), port->getDeviceSerial(),
                                    port->getPortStatus()});
         }
     }
@@ -81,6 +82,6 @@ ObjectService::Write MemoryService::set(cObject* object) {
     auto* output = static_cast<cObjectDOutput*>(object);
     writtenPorts.push_back({output->getDeviceSerial(), output->getPortId(),
                             output->getOutputState(), output->getDefaultState(),
-                            output->getPortLabel()});
+                            PortLabel::of(*output)});
     return writeOutcome;
 }

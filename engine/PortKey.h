@@ -5,7 +5,7 @@
 #include <functional>
 #include <string_view>
 
-#include "cObjectPort.h"
+#include "PortLabel.h"
 
 /*
  * What makes two ports the same port: the device serial and the label as a
@@ -15,7 +15,7 @@ struct PortKey {
     unsigned int serial;
     std::string_view label;
 
-    static PortKey of(cObjectPort& port) { return {port.getDeviceSerial(), port.getPortLabel()}; }
+    static PortKey of(cObjectPort& port) { return {port.getDeviceSerial(), PortLabel::of(port)}; }
 
     bool operator==(const PortKey& other) const {
         return serial == other.serial && label == other.label;

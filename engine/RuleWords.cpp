@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ObjectCodes.h"
+#include "PortLabel.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ std::string RuleWords::device(unsigned int serial) {
 }
 
 std::string RuleWords::port(cObjectPort& port) {
-    return std::string(port.getPortLabel()) + " on device " + device(port.getDeviceSerial());
+    return std::string(PortLabel::of(port)) + " on device " + device(port.getDeviceSerial());
 }
 
 std::string RuleWords::output(WendleEngine::OutputPort& output) {

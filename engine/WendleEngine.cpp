@@ -21,6 +21,7 @@
 #include "ObjectCodes.h"
 #include "ObjectLibrary.h"
 #include "PortKey.h"
+#include "PortLabel.h"
 #include "RuleWords.h"
 
 WendleEngine* WendleEngine::_WendleEngine = nullptr;
@@ -197,7 +198,7 @@ WendleEngine* WendleEngine::create(nlohmann::json section) {
 void WendleEngine::run() {
     log << "Wendle Engine starting ..." << std::endl;
     log << "Output Port is: " << std::hex << output.getDeviceSerial() << ": '"
-        << output.getPortLabel() << "'   " << std::endl;
+        << PortLabel::of(output) << "'   " << std::endl;
 
     // An unreachable service shows up as polls without a response.
     client->start(engine_settings::kServiceHost, engine_settings::kServicePort);
@@ -229,7 +230,7 @@ void WendleEngine::update_ports() {
     for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
         if (tracing) {
             debug << "Adding Digital Trigger " << std::endl;
-            debug << "Port Label: " << trigger->getPortLabel() << " " << std::endl;
+            debug << "Port Label: " << PortLabel::of(*trigger) << " " << std::endl;
             debug << "DeviceID: " << trigger->getDeviceSerial() << " " << std::endl;
         }
         // A digital input the response leaves out counts as unreported.
@@ -265,7 +266,7 @@ void WendleEngine::update_ports() {
                 if (tracing) {
                     debug << "Got Digital Output " << std::endl;
                     debug << "Port Number: " << port->getPortId() << " " << std::endl;
-                    debug << "Port Label:" << port->getPortLabel() << " " << std::endl;
+                    debug << "Port Label:" << PortLabel::of(*port) << " " << std::endl;
                 }
                 output.setOutputState(port->getOutputState());
                 output.setDefaultState(port->getDefaultState());
@@ -302,10 +303,10 @@ void WendleEngine::update_ports() {
 // Every analog trigger on this input takes its value.
 void WendleEngine::update_trigger(cObjectAInput* input) {
     for (AnalogTrigger* trigger :
-         analog_index.find(input->getDeviceSerial(), input->getPortLabel())) {
+         analog_index.find(input->getDeviceSerial(), PortLabel::of(*input))) {
         trigger->setCalculatedValue(input->getCalculatedValue());
         if (tracing) {
-            debug << "Setting " << trigger->getDeviceSerial() << ":" << trigger->getPortLabel()
+            debug << "Setting " << trigger->getDeviceSerial() << ":" << PortLabel::of(*trigger)
                   << " to " << trigger->getCalculatedValue() << " " << std::endl;
         }
     }
@@ -314,10 +315,10 @@ void WendleEngine::update_trigger(cObjectAInput* input) {
 // Every digital trigger on this input takes its alarm status.
 void WendleEngine::update_trigger(cObjectDInput* input) {
     for (DigitalTrigger* trigger :
-         digital_index.find(input->getDeviceSerial(), input->getPortLabel())) {
+         digital_index.find(input->getDeviceSerial(), PortLabel::of(*input))) {
         trigger->setPortStatus(input->getPortStatus());
         if (tracing) {
-            debug << "Setting " << trigger->getDeviceSerial() << ":" << trigger->getPortLabel()
+            debug << "Setting " << trigger->getDeviceSerial() << ":" << PortLabel::of(*trigger)
                   << " to "
                   << (trigger->getPortStatus() == object_codes::kAlarmSet ? "ALARM_SET"
                                                                           : "ALARM_CLEAR")

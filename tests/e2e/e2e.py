@@ -559,6 +559,12 @@ CASES.update({
                                   polls=[0, 0],
                                   journal_sets=[{"op": "set", "deviceid": "a1", "portid": 0,
                                                  "state": 0, "applied": False}] * 2),
+    # No output at all: the engine asks for and writes to an unlabelled port
+    # of device 0, which a controller's library may name by a null label.
+    "document_without_output": dict(document=doc({"triggers": [DI1_ALARM]}), polls=[0, 0],
+                                    log_has=["INFO WendleEngine: Output Port is: 0: ''   "],
+                                    journal_sets=[{"op": "set", "deviceid": "0", "portid": 0,
+                                                   "state": 0, "applied": False}] * 2),
     # Two outputs: the last one wins, its port id and resting state (high)
     # included, so the inhibit writes high to port 5, which the simulator
     # does not have.

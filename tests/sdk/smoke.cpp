@@ -86,8 +86,9 @@ std::string describe(cObjectList* answer) {
         if (port == nullptr) {
             continue;
         }
-        text << ':' << port->getPortLabel() << '/' << port->getDeviceSerial() << '/'
-             << port->getPortId() << " s" << port->getPortStatus();
+        const char* label = port->getPortLabel();
+        text << ':' << (label != nullptr ? label : "(null)") << '/' << port->getDeviceSerial()
+             << '/' << port->getPortId() << " s" << port->getPortStatus();
         if (obj->getType() == ANALOG_INPUT) {
             text << " v" << static_cast<cObjectAInput*>(obj)->getCalculatedValue();
         } else if (obj->getType() == DIGITAL_OUTPUT) {
@@ -229,7 +230,7 @@ void testStorage() {
     list.add(&b);
     list.add(&a);  // lent twice: listed twice
     a.setPortLabel("A");
-    expect("list walked", describe(&list), "2:A/0/0 s0 | 4:/0/0 s0 v0 | 2:A/0/0 s0");
+    expect("list walked", describe(&list), "2:A/0/0 s0 | 4:(null)/0/0 s0 v0 | 2:A/0/0 s0");
     list.first();
     list.next();
     list.next();

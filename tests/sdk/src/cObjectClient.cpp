@@ -28,7 +28,8 @@ json_t* requestEntry(cObject& obj) {
     json_t* entry = json_object();
     json_object_set_new(entry, "type", json_integer(obj.getType()));
     if (auto* port = dynamic_cast<cObjectPort*>(&obj)) {
-        json_object_set_new(entry, "label", json_string(port->getPortLabel()));
+        const char* label = port->getPortLabel();
+        json_object_set_new(entry, "label", label != nullptr ? json_string(label) : json_null());
         json_object_set_new(entry, "serial", json_integer(port->getDeviceSerial()));
         json_object_set_new(entry, "status", json_integer(port->getPortStatus()));
     }

@@ -21,8 +21,10 @@ char* copyText(const char* text) {
     return copy;
 }
 
-// getPortLabel promises a C text, even before a label is set.
-char emptyLabel[1] = {'\0'};
+// A port never labelled has a null label: compared as the empty text.
+const char* textOf(const char* label) {
+    return label != nullptr ? label : "";
+}
 
 }  // namespace
 
@@ -53,7 +55,7 @@ cObjectPort::~cObjectPort() {
 
 json_t* cObjectPort::getJSONObj() {
     json_t* obj = cObject::getJSONObj();
-    json_object_set_new(obj, "label", json_string(getPortLabel()));
+    json_object_set_new(obj, "label", portLabel != nullptr ? json_string(portLabel) : json_null());
     json_object_set_new(obj, "serial", json_integer(deviceSerial));
     json_object_set_new(obj, "port", json_integer(portId));
     json_object_set_new(obj, "status", json_integer(portStatus));
@@ -90,7 +92,7 @@ int cObjectPort::compIndex(cObject* other) {
     if (portId != port->portId) {
         return portId < port->portId ? -1 : 1;
     }
-    return std::strcmp(getPortLabel(), port->getPortLabel());
+    return std::strcmp(textOf(portLabel), textOf(port->portLabel));
 }
 
 int cObjectPort::printKey(char* buf, unsigned int size) {
@@ -107,8 +109,10 @@ void cObjectPort::setPortLabel(const char* label) {
     portLabel = copy;
 }
 
+// Null until a label is set: the interface allows it, and a caller must
+// cope with it.
 char* cObjectPort::getPortLabel() {
-    return portLabel != nullptr ? portLabel : emptyLabel;
+    return portLabel;
 }
 
 void cObjectPort::setDeviceSerial(unsigned int serial) {

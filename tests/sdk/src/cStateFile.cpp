@@ -117,9 +117,11 @@ bool readPorts(json_t* document, eMember member, bool statusRequired, bool portI
     return true;
 }
 
+// A port never labelled (null) is asked for by the empty label.
 bool samePort(cObjectPort& held, cObjectPort& requested) {
+    const char* label = requested.getPortLabel();
     return held.getDeviceSerial() == requested.getDeviceSerial() &&
-           std::strcmp(held.getPortLabel(), requested.getPortLabel()) == 0;
+           std::strcmp(held.getPortLabel(), label != nullptr ? label : "") == 0;
 }
 
 template <typename Port>
