@@ -585,6 +585,9 @@ CASES.update({
     # than 1 or 2 leaves the output state as the answer gave it.
     "reading_above_float": reading_row(AI1_ABOVE_50, 1e39, 5.0, "inf"),
     "reading_below_float": reading_row(AI1_BELOW_10, -1e39, 50.0, "-inf"),
+    # The usual spelling of the largest float lies a little above it, and
+    # rounds to it.
+    "reading_largest_float": reading_row(AI1_ABOVE_50, 3.4028235e38, 5.0, "3.40282e+38"),
     "status_unnamed_alarm": dict(document=doc(ALARM_RULE), state=with_status(3),
                                  polls=[INHIBITED],
                                  log_has=["DEBUG WendleEngine: Setting 161:DI1 to ALARM_CLEAR "]),

@@ -78,14 +78,11 @@ bool getNumber(json_t* obj, const char* key, double& out) {
 }
 
 float toFloat(double value) {
-    // Converting a double beyond float's range is undefined; saturate first.
-    if (value > FLT_MAX) {
-        return std::numeric_limits<float>::infinity();
-    }
-    if (value < -FLT_MAX) {
-        return -std::numeric_limits<float>::infinity();
-    }
-    return static_cast<float>(value);
+    // Converting a double beyond float's range is undefined; the C library's
+    // conversion of its exact spelling rounds to nearest, overflow included.
+    char exact[64];
+    std::snprintf(exact, sizeof exact, "%a", value);
+    return std::strtof(exact, nullptr);
 }
 
 json_t* fromFloat(float value) {
