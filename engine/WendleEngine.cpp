@@ -20,6 +20,7 @@
 #include "ObjectCodes.h"
 #include "ObjectLibrary.h"
 #include "RuleWords.h"
+#include "cPeerText.h"
 
 WendleEngine* WendleEngine::_WendleEngine = nullptr;
 
@@ -261,7 +262,8 @@ void WendleEngine::update_ports() {
                 if (tracing) {
                     debug << "Got Digital Output " << std::endl;
                     debug << "Port Number: " << port->getPortId() << " " << std::endl;
-                    debug << "Port Label:" << port->getPortLabel() << " " << std::endl;
+                    debug << "Port Label:" << cPeerText::bounded(port->getPortLabel()) << " "
+                          << std::endl;
                 }
                 output.setOutputState(port->getOutputState());
                 output.setDefaultState(port->getDefaultState());
