@@ -17,7 +17,8 @@
  */
 class ObjectLibrary {
 public:
-    // Why a read request for `request` could never be sent; empty if it can.
+    // Why a read request for `request` could never be sent, or its answer
+    // never received; empty if both can.
     static std::string unsendable(cObjectList& request);
     // Why the client's last call failed, as far as the library says.
     static std::string lastFailure(cObjectClient& client);

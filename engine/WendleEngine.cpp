@@ -23,6 +23,7 @@
 #include "PortKey.h"
 #include "PortLabel.h"
 #include "RuleWords.h"
+#include "cPeerText.h"
 
 WendleEngine* WendleEngine::_WendleEngine = nullptr;
 
@@ -266,7 +267,8 @@ void WendleEngine::update_ports() {
                 if (tracing) {
                     debug << "Got Digital Output " << std::endl;
                     debug << "Port Number: " << port->getPortId() << " " << std::endl;
-                    debug << "Port Label:" << PortLabel::of(*port) << " " << std::endl;
+                    debug << "Port Label:" << cPeerText::bounded(PortLabel::of(*port)) << " "
+                          << std::endl;
                 }
                 output.setOutputState(port->getOutputState());
                 output.setDefaultState(port->getDefaultState());

@@ -17,7 +17,7 @@ void cObject::encode(nlohmann::json& out) const {
     encodeName(out);
 }
 
-void cObject::decode(const nlohmann::json& in) {
+void cObject::decode(nlohmann::json& in) {
     decodeName(in);
 }
 
@@ -26,7 +26,7 @@ void cObject::encodeName(nlohmann::json& out) const {
 }
 
 // The type code is read by whoever chose the class to decode into.
-void cObject::decodeName(const nlohmann::json& /*in*/) {}
+void cObject::decodeName(nlohmann::json& /*in*/) {}
 
 cObject* cObject::clone() const {
     return new cObject(*this);

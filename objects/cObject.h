@@ -38,14 +38,15 @@ public:
     // them back. decode raises the JSON library's errors on a missing member
     // or a label that is no text, std::out_of_range on a number that cannot
     // be held (no integer, or out of its field's range); the object may then
-    // be partly overwritten.
+    // be partly overwritten. It takes texts out of `in` instead of copying
+    // them: a label may fill most of a frame.
     virtual void encode(nlohmann::json& out) const;
-    virtual void decode(const nlohmann::json& in);
+    virtual void decode(nlohmann::json& in);
 
     // The part of the wire form that names the object: what a read request
     // carries of it, never a reading.
     virtual void encodeName(nlohmann::json& out) const;
-    virtual void decodeName(const nlohmann::json& in);
+    virtual void decodeName(nlohmann::json& in);
 
     // A heap copy of the same dynamic type; the caller owns it.
     virtual cObject* clone() const;

@@ -16,7 +16,7 @@ void cObjectAInput::encode(nlohmann::json& out) const {
     out["value"] = calculatedValue;
 }
 
-void cObjectAInput::decode(const nlohmann::json& in) {
+void cObjectAInput::decode(nlohmann::json& in) {
     cObjectPort::decode(in);
     const nlohmann::json& value = in.at("value");
     if (!value.is_number()) {

@@ -25,7 +25,7 @@ public:
     static float toSinglePrecision(double reading);
 
     void encode(nlohmann::json& out) const override;
-    void decode(const nlohmann::json& in) override;
+    void decode(nlohmann::json& in) override;
     cObject* clone() const override;
 
 private:

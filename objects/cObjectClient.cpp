@@ -9,14 +9,51 @@
 #include <exception>
 #include <istream>
 #include <limits>
+#include <new>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+#include "cObjectAInput.h"
+#include "cObjectDOutput.h"
 #include "cObjectSocketReader.h"
+#include "cPeerText.h"
 
 namespace {
+
+// What the service's answer to a read request adds to a port's entry in the
+// request, written as the simulator writes it (compactly, members sorted):
+// the port id and status at their widest, a digital output's two states,
+// an analog input's value at its widest text, a double's shortest form
+// that reads back ("-2.2250738585072014e-308").
+constexpr std::size_t WIDEST_PORT_MEMBERS = sizeof R"(,"port":4294967295,"status":-2147483648)" - 1;
+constexpr std::size_t WIDEST_OUTPUT_MEMBERS =
+    sizeof R"(,"default":-2147483648,"output":-2147483648)" - 1;
+constexpr std::size_t WIDEST_VALUE_MEMBER = sizeof R"(,"value":-2.2250738585072014e-308)" - 1;
+
+// The bytes a port's answer entry may take beyond its request entry.
+std::size_t widestAnswerBeyondName(const cObject& object) {
+    if (dynamic_cast<const cObjectPort*>(&object) == nullptr) {
+        return 0;  // an object of unknown type is answered by its code, as asked
+    }
+    std::size_t extra = WIDEST_PORT_MEMBERS;
+    if (dynamic_cast<const cObjectDOutput*>(&object) != nullptr) {
+        extra += WIDEST_OUTPUT_MEMBERS;
+    } else if (dynamic_cast<const cObjectAInput*>(&object) != nullptr) {
+        extra += WIDEST_VALUE_MEMBER;
+    }
+    return extra;
+}
+
+// The start of what a peer sent, as far as it has arrived; never waits.
+std::string arrivedStart(cObjectSocket& socket, const char* header, std::size_t headerSize) {
+    std::array<char, 256> start{};
+    std::copy(header, header + headerSize, start.begin());
+    std::size_t done = headerSize;
+    socket.receiveSome(start.data(), start.size(), done);
+    return std::string(start.data(), done);
+}
 
 // splitmix64's finaliser: every bit of the input sways every bit of the result.
 std::uint64_t mixed(std::uint64_t x) {
@@ -45,12 +82,24 @@ std::uint32_t unforeseeableNumber(const void* salt, std::uint32_t previous) {
     return static_cast<std::uint32_t>(mixed(seed) >> 32);
 }
 
-// glibc keeps what is freed for reuse, and once a large block has been
-// freed it serves the next large ones from its heap instead of mapping
-// them: without a trim, resident memory would stay at its peak.
+// glibc keeps what is freed for reuse: without a trim, resident memory
+// would stay at its peak.
 void giveBackFreedMemory() {
 #if defined(__GLIBC__)
     ::malloc_trim(0);
+#endif
+}
+
+// glibc maps a block of LARGE_BLOCK_BYTES or more by itself and unmaps it
+// when it is freed, but by default it raises that bound to the size of any
+// such block freed: after one large answer, the next one's texts, growing
+// by doubling, would come from the heap and leave holes that no larger
+// block fits, so that each large answer could raise the peak further. A
+// fixed bound keeps every large block mapped, and gone once freed.
+void keepLargeBlocksMapped() {
+#if defined(__GLIBC__)
+    static const bool kept = ::mallopt(M_MMAP_THRESHOLD, cObjectClient::LARGE_BLOCK_BYTES) == 1;
+    static_cast<void>(kept);
 #endif
 }
 
@@ -58,7 +107,9 @@ void giveBackFreedMemory() {
 
 cObjectClient::cObjectClient()
     : reads(LOG_CATEGORY, "reading from the object service", "poll"),
-      writes(LOG_CATEGORY, "writing to the object service", "write") {}
+      writes(LOG_CATEGORY, "writing to the object service", "write") {
+    keepLargeBlocksMapped();
+}
 
 cObjectClient::~cObjectClient() = default;
 
@@ -92,25 +143,44 @@ bool cObjectClient::connect() {
         // The socket's reasons are fixed texts, each its own condition.
         return fail("connect to " + host + ":" + std::to_string(port) + ": " + why);
     }
-    lastRequestId = unforeseeableNumber(this, lastRequestId);
     return true;
+}
+
+std::uint32_t cObjectClient::nextRequestId() {
+    std::uint32_t number = unforeseeableNumber(this, lastRequestId);
+    // The last request's answer, come late, must not pass for this one's.
+    if (number == lastRequestId) {
+        number = ~number;
+    }
+    lastRequestId = number;
+    return number;
 }
 
 bool cObjectClient::fitsInAFrame(const cObjectList& list, std::string& why) {
     cObjectFrame probe(cObjectFrame::eKind::REQUEST);
     probe.getList().setMsgType(cObjectFrame::MSG_READ);
+    std::size_t answerBeyondRequest = 0;
     for (int i = 0; i < list.numObjects(); ++i) {
         probe.getList().add(list.at(i));
+        answerBeyondRequest += widestAnswerBeyondName(*list.at(i));
     }
-    // The widest number a request can carry.
+    // The widest number a request can carry, which its answer repeats.
     probe.setRequestId(std::numeric_limits<std::uint32_t>::max());
+    const std::string objects = std::to_string(list.numObjects()) + " objects";
     std::string bytes;
-    if (probe.encode(bytes, &why)) {
-        return true;
+    if (!probe.encode(bytes, &why)) {
+        why = "the request for " + objects + " cannot be sent to the object service: " + why;
+        return false;
     }
-    why = "the request for " + std::to_string(list.numObjects()) +
-          " objects cannot be sent to the object service: " + why;
-    return false;
+    // The answer names the same ports under the same document members.
+    const std::size_t answer = bytes.size() - cObjectFrame::HEADER_SIZE + answerBeyondRequest;
+    if (answer > cObjectFrame::MAX_PAYLOAD) {
+        why = "the answer to the request for " + objects +
+              " may not fit in a frame: message of up to " + std::to_string(answer) +
+              " bytes exceeds " + std::to_string(cObjectFrame::MAX_PAYLOAD);
+        return false;
+    }
+    return true;
 }
 
 void cObjectClient::dropReply() {
@@ -171,9 +241,11 @@ bool cObjectClient::exchange(unsigned char expectedType, cObjectFrame& answer) {
     bool ok = false;
     try {
         ok = exchangeOnce(expectedType, answer);
+    } catch (const std::bad_alloc&) {
+        // The caller is promised null, not an exception.
+        ok = fail("out of memory");
     } catch (const std::exception& e) {
-        // Allocation failure is all that is left to throw; the caller is
-        // promised null, not an exception.
+        // Only a size beyond what a string can hold is left to throw.
         ok = fail("out of memory", e.what());
     }
     if (!ok) {
@@ -206,7 +278,7 @@ bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answe
             return fail("not the answer to the request", "bytes came before the request");
     }
     lastError.clear();
-    request.setRequestId(++lastRequestId);
+    request.setRequestId(nextRequestId());
     std::string why;
     if (!request.encode(buffer, &why)) {
         return fail("request too large to send", why);
@@ -222,6 +294,13 @@ bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answe
     const std::uint32_t length =
         cObjectFrame::readLength(reinterpret_cast<const unsigned char*>(header.data()));
     if (length > cObjectFrame::MAX_PAYLOAD) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(header.data());
+        if (cObjectFrame::headerIsText(bytes)) {
+            return fail("the listener does not speak the object protocol",
+                        "it sent \"" +
+                            cPeerText::bounded(arrivedStart(socket, header.data(), header.size())) +
+                            "\"");
+        }
         return fail("answer too large", std::to_string(length) + " bytes");
     }
     // Decoded as it arrives: the payload is never held whole.
@@ -236,7 +315,7 @@ bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answe
         return fail("malformed answer", why);
     }
     if (answer.getList().getMsgType() == cObjectFrame::MSG_ERROR) {
-        return fail("service refused the request", answer.getError());
+        return fail("service refused the request", cPeerText::bounded(answer.getError()));
     }
     if (answer.getRequestId() != request.getRequestId()) {
         const auto got = answer.getRequestId();

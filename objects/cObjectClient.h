@@ -18,15 +18,17 @@
  * get return null and set return false; neither ever hangs or throws.
  *
  * Only the answer to the request just sent is taken: each request carries
- * a number its answer must repeat, counted on from a random start on each
- * connection so that no frame can be made ready for it beforehand, and
- * bytes that wait before a request or remain after its answer end the
- * connection. Why reading or writing fails is logged under the category
- * "ObjectClient", once per change of reason.
+ * a number its answer must repeat, drawn at random for every request so
+ * that no frame can be made ready for it beforehand, and bytes that wait
+ * before a request or remain after its answer end the connection. Why
+ * reading or writing fails is logged under the category "ObjectClient",
+ * once per change of reason; what a reason quotes of the peer's bytes is
+ * bounded and escaped (cPeerText).
  *
  * Storage for frames and replies is kept from one request to the next, so a
  * normal poll allocates little; after an unusually large answer it is given
- * back to the system instead.
+ * back to the system instead, and large blocks are never kept (see
+ * LARGE_BLOCK_BYTES).
  */
 class cObjectClient {
 public:
@@ -36,6 +38,10 @@ public:
     // A frame beyond this is unusual (a normal answer takes some 60 bytes per
     // port): the memory it took is not kept for the next one.
     static constexpr std::size_t LARGE_FRAME_BYTES = 64 * 1024;
+    // A block this large is mapped on its own, and given back once freed
+    // (the C library's usual bound, fixed for the process by the first
+    // client made).
+    static constexpr std::size_t LARGE_BLOCK_BYTES = 128 * 1024;
 
     cObjectClient();
     // Virtual so that tests and benchmarks can stand in for the service.
@@ -61,14 +67,18 @@ public:
     // Why the last start, get or set failed; empty after a success.
     const std::string& getLastError() const { return lastError; }
 
-    // Whether a read request for the list can be sent at all, whatever
-    // number it carries; if not, why. A request over the frame bound never
-    // reaches the service. Exact: a read request carries the ports' names,
-    // which do not change, and its number, measured at its widest.
+    // Whether a read request for the list can be sent, and its answer
+    // received, whatever number it carries; if not, why. A request over the
+    // frame bound never reaches the service, and an answer over it never
+    // reaches the client. A read request carries the ports' names, which do
+    // not change, and its number, measured at its widest; its answer the
+    // same and each port's fields, measured at their widest.
     static bool fitsInAFrame(const cObjectList& request, std::string& why);
 
 private:
     bool connect();
+    // A fresh number that the service cannot foretell, not the last one.
+    std::uint32_t nextRequestId();
     // Sends `request` and reads the answer into `answer`; closes the
     // connection on any failure, since the stream can no longer be trusted.
     bool exchange(unsigned char expectedType, cObjectFrame& answer);
@@ -82,7 +92,7 @@ private:
     std::string host;
     int port = 0;
     int timeoutMs = DEFAULT_TIMEOUT_MS;
-    std::uint32_t lastRequestId = 0;  // counted on from a random start per connection
+    std::uint32_t lastRequestId = 0;  // the number of the last request sent
     bool largeFrameSeen = false;      // by the last exchange, sent or received
     bool largeReplyHeld = false;      // the reply came with a large frame
     cObjectSocket socket;

@@ -12,7 +12,7 @@ void cObjectDOutput::encode(nlohmann::json& out) const {
     out["default"] = static_cast<int>(defaultState);
 }
 
-void cObjectDOutput::decode(const nlohmann::json& in) {
+void cObjectDOutput::decode(nlohmann::json& in) {
     cObjectPort::decode(in);
     outputState = static_cast<eObjectIOState>(readCode(in, "output"));
     defaultState = static_cast<eObjectIOState>(readCode(in, "default"));

@@ -18,7 +18,7 @@ public:
     eObjectIOState getDefaultState() const { return defaultState; }
 
     void encode(nlohmann::json& out) const override;
-    void decode(const nlohmann::json& in) override;
+    void decode(nlohmann::json& in) override;
     cObject* clone() const override;
 
 private:

@@ -4,6 +4,7 @@
 #include <climits>
 #include <exception>
 #include <iterator>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -54,7 +55,7 @@ void cObjectFrame::clear() {
     list.clear();
     list.setMsgType(MSG_ERROR);
     applied = false;
-    error.clear();
+    std::string().swap(error);  // a long one's memory is not kept
     requestId.reset();
 }
 
@@ -109,6 +110,12 @@ std::uint32_t cObjectFrame::readLength(const unsigned char* header) {
            (static_cast<std::uint32_t>(header[2]) << 8) | static_cast<std::uint32_t>(header[3]);
 }
 
+bool cObjectFrame::headerIsText(const unsigned char* header) {
+    return std::all_of(header, header + HEADER_SIZE, [](unsigned char byte) {
+        return (byte >= 0x20 && byte < 0x7F) || byte == '\t' || byte == '\n' || byte == '\r';
+    });
+}
+
 cObjectFrame::eResult cObjectFrame::decode(const char* data, std::size_t size,
                                            std::size_t& consumed, std::string* reason) {
     consumed = 0;
@@ -151,7 +158,7 @@ cObjectFrame::eResult cObjectFrame::decodeWith(
     // taken whole when they are, by their names when not, and the message
     // type then decides whether names were enough.
     std::string notWhole;  // why the first entry taken by its name was not whole
-    const auto decodeEntry = [this, &notWhole](const nlohmann::json& in, cObjectList& into) {
+    const auto decodeEntry = [this, &notWhole](nlohmann::json& in, cObjectList& into) {
         if (kind == eKind::ANSWER) {
             decodeObjectInto(in, into);
             return;
@@ -162,8 +169,12 @@ cObjectFrame::eResult cObjectFrame::decodeWith(
             }
         } else {
             try {
-                decodeObjectInto(in, into);
+                // A copy: taken by its name after all, the entry needs its label.
+                nlohmann::json whole = in;
+                decodeObjectInto(whole, into);
                 return;
+            } catch (const std::bad_alloc&) {
+                throw;
             } catch (const std::exception& e) {
                 if (notWhole.empty()) {
                     notWhole = e.what();
@@ -175,7 +186,7 @@ cObjectFrame::eResult cObjectFrame::decodeWith(
     try {
         cObjectFrameParser parser(list, decodeEntry);
         parse(parser);
-        const nlohmann::json& document = parser.getHead();
+        nlohmann::json& document = parser.getHead();
         const auto version = document.find(KEY_VERSION);
         if (version == document.end() || !version->is_number_integer() ||
             version->get<std::int64_t>() != PROTOCOL_VERSION) {
@@ -206,8 +217,13 @@ cObjectFrame::eResult cObjectFrame::decodeWith(
         }
         const auto text = document.find(KEY_ERROR);
         if (text != document.end()) {
-            error = text->get<std::string>();
+            // Taken, not copied: it may fill most of the frame.
+            error = text->is_string() ? std::move(text->get_ref<std::string&>())
+                                      : text->get<std::string>();
         }
+    } catch (const std::bad_alloc&) {
+        clear();
+        throw;
     } catch (const std::exception& e) {
         // Parse, type and range errors alike: the peer sent something we
         // cannot trust.
@@ -257,19 +273,19 @@ std::unique_ptr<cObject> objectOfType(const nlohmann::json& in) {
 
 }  // namespace
 
-std::unique_ptr<cObject> cObjectFrame::decodeObject(const nlohmann::json& in) {
+std::unique_ptr<cObject> cObjectFrame::decodeObject(nlohmann::json& in) {
     std::unique_ptr<cObject> object = objectOfType(in);
     object->decode(in);
     return object;
 }
 
-std::unique_ptr<cObject> cObjectFrame::decodeName(const nlohmann::json& in) {
+std::unique_ptr<cObject> cObjectFrame::decodeName(nlohmann::json& in) {
     std::unique_ptr<cObject> object = objectOfType(in);
     object->decodeName(in);
     return object;
 }
 
-void cObjectFrame::decodeObjectInto(const nlohmann::json& in, cObjectList& into) {
+void cObjectFrame::decodeObjectInto(nlohmann::json& in, cObjectList& into) {
     const int type = typeCodeOf(in);
     std::unique_ptr<cObject> object = knownObject(type);
     if (!object) {

@@ -81,29 +81,36 @@ public:
 
     // Reads the payload length from a header of HEADER_SIZE bytes.
     static std::uint32_t readLength(const unsigned char* header);
+    // Whether a header is printable text (an HTTP server's "HTTP/1.1 ..."):
+    // the peer speaks another protocol, since the length such bytes spell
+    // is over 150 million, far beyond any frame.
+    static bool headerIsText(const unsigned char* header);
 
     // Decodes the frame at the start of data into this message, replacing
     // what it held. `consumed` is the frame's size in bytes on COMPLETE and
-    // MALFORMED, so that a reader can skip it; otherwise 0. Never throws.
+    // MALFORMED, so that a reader can skip it; otherwise 0. Throws nothing
+    // but std::bad_alloc: memory running out is not the peer's fault.
     eResult decode(const char* data, std::size_t size, std::size_t& consumed,
                    std::string* reason = nullptr);
 
     // Decodes a payload (the document without header) into this message.
     // A request frame takes an object by its name alone in a read request,
-    // and refuses such an object in any other message.
+    // and refuses such an object in any other message. Where the reason
+    // quotes the payload, it quotes it bounded (cPeerText).
     eResult decodePayload(const char* data, std::size_t size, std::string* reason = nullptr);
     // The same, reading the payload from a stream to its end as it parses.
     eResult decodePayload(std::istream& payload, std::string* reason = nullptr);
 
     // Builds the object a wire form describes: the class its type code names,
-    // or a bare cObject keeping an unknown code. Raises what decode raises.
-    static std::unique_ptr<cObject> decodeObject(const nlohmann::json& in);
+    // or a bare cObject keeping an unknown code. Raises what decode raises,
+    // and takes texts out of `in` as decode does.
+    static std::unique_ptr<cObject> decodeObject(nlohmann::json& in);
     // The same from the part of the wire form that names the object.
-    static std::unique_ptr<cObject> decodeName(const nlohmann::json& in);
+    static std::unique_ptr<cObject> decodeName(nlohmann::json& in);
 
     // Appends the object a wire form describes to a list, an object of
     // unknown type in the list's compact form. Raises what decode raises.
-    static void decodeObjectInto(const nlohmann::json& in, cObjectList& into);
+    static void decodeObjectInto(nlohmann::json& in, cObjectList& into);
 
 private:
     // Decodes what `parse` makes the parser read.

@@ -1,10 +1,16 @@
 #include "cObjectFrameParser.h"
 
 #include <algorithm>
+#include <istream>
 #include <iterator>
 #include <memory>
 #include <stdexcept>
+#include <streambuf>
+#include <string_view>
 #include <utility>
+
+#include "cJsonTokenGuard.h"
+#include "cPeerText.h"
 
 namespace {
 
@@ -14,6 +20,17 @@ const char* const HEAD_MEMBERS[] = {"version", "msgtype", "objects", "applied", 
 const char* const ENTRY_MEMBERS[] = {"type",   "label", "serial", "port",
                                      "status", "value", "output", "default"};
 const char* const OBJECTS = "objects";
+
+// A payload in memory, read in place.
+class MemoryPayload : public std::streambuf {
+public:
+    MemoryPayload(const char* data, std::size_t size) {
+        // Only ever read: the get area's pointers are not const by the
+        // standard's choice.
+        char* const start = const_cast<char*>(data);
+        setg(start, start, start + size);
+    }
+};
 
 template <std::size_t N>
 bool isOneOf(const std::string& name, const char* const (&names)[N]) {
@@ -26,13 +43,18 @@ cObjectFrameParser::cObjectFrameParser(cObjectList& objects, EntryDecoder decode
     : list(objects), decodeEntry(std::move(decodeEntry)) {}
 
 void cObjectFrameParser::parse(const char* data, std::size_t size) {
-    if (!nlohmann::json::sax_parse(data, data + size, this)) {
-        throw std::out_of_range(failure);
-    }
+    MemoryPayload payload(data, size);
+    parse(payload);
 }
 
 void cObjectFrameParser::parse(std::istream& payload) {
-    if (!nlohmann::json::sax_parse(payload, this)) {
+    parse(*payload.rdbuf());
+}
+
+void cObjectFrameParser::parse(std::streambuf& payload) {
+    cJsonTokenGuard guard(payload);
+    std::istream guarded(&guard);
+    if (!nlohmann::json::sax_parse(guarded, this)) {
         throw std::out_of_range(failure);
     }
 }
@@ -173,8 +195,19 @@ bool cObjectFrameParser::end_array() {
     return true;
 }
 
-bool cObjectFrameParser::parse_error(std::size_t /*position*/, const std::string& /*last*/,
+bool cObjectFrameParser::parse_error(std::size_t /*position*/, const std::string& last,
                                      const nlohmann::detail::exception& error) {
-    failure = error.what();
+    // The library quotes the token it stopped at, last in its message, and
+    // whole: a number or a text of a megabyte would make a megabyte of
+    // reason. The token is shown bounded instead.
+    const std::string_view message(error.what());
+    const std::size_t at = last.empty() ? std::string_view::npos : message.rfind(last);
+    if (at == std::string_view::npos) {
+        failure = message;  // the library's own words, short
+        return false;
+    }
+    failure.assign(message.substr(0, at));
+    failure += cPeerText::bounded(last);
+    failure += message.substr(at + last.size());
     return false;
 }

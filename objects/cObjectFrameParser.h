@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <functional>
 #include <istream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,10 @@
  * holding the whole document: each entry of "objects" is gathered alone,
  * turned into its object and dropped, and members the layout does not use
  * are skipped unstored. Nesting deeper than the layout allows is refused
- * where it is met. So no answer within the frame bound can make the reader
- * take much more memory than the objects it lists, and no depth can exhaust
- * the stack.
+ * where it is met, and a long token the JSON library would refuse is
+ * refused before it reads the fault (cJsonTokenGuard). So no answer within
+ * the frame bound can make the reader take much more memory than the
+ * objects it lists, and no depth can exhaust the stack.
  *
  * The result is what parsing the document whole would give: the top-level
  * members in `head` (an absent member absent, a container member an empty
@@ -32,8 +34,8 @@ public:
     static constexpr std::size_t MAX_DEPTH = 4;
 
     // Turns one entry of "objects" into its object and appends it to the
-    // list, or throws.
-    using EntryDecoder = std::function<void(const nlohmann::json&, cObjectList&)>;
+    // list, or throws. It may take what it needs out of the entry.
+    using EntryDecoder = std::function<void(nlohmann::json&, cObjectList&)>;
 
     cObjectFrameParser(cObjectList& objects, EntryDecoder decodeEntry);
 
@@ -43,9 +45,10 @@ public:
     void parse(const char* data, std::size_t size);
     // The same, reading the payload from a stream to its end.
     void parse(std::istream& payload);
+    void parse(std::streambuf& payload);
 
-    // The document's own members.
-    const nlohmann::json& getHead() const { return head; }
+    // The document's own members; the caller may take them.
+    nlohmann::json& getHead() { return head; }
     // Whether "objects" was present and an array (the list then holds its objects).
     bool hasObjectList() const { return objectList; }
 

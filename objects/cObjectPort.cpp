@@ -18,7 +18,7 @@ void cObjectPort::encode(nlohmann::json& out) const {
     out["status"] = static_cast<int>(portStatus);
 }
 
-void cObjectPort::decode(const nlohmann::json& in) {
+void cObjectPort::decode(nlohmann::json& in) {
     cObject::decode(in);
     portId = readUnsigned(in, "port");
     portStatus = static_cast<eObjectStatus>(readCode(in, "status"));
@@ -30,9 +30,11 @@ void cObjectPort::encodeName(nlohmann::json& out) const {
     out["serial"] = deviceSerial;
 }
 
-void cObjectPort::decodeName(const nlohmann::json& in) {
+void cObjectPort::decodeName(nlohmann::json& in) {
     cObject::decodeName(in);
-    portLabel = in.at("label").get<std::string>();
+    nlohmann::json& label = in.at("label");
+    portLabel = label.is_string() ? std::move(label.get_ref<std::string&>())
+                                  : label.get<std::string>();  // which raises
     // Labels are compared as C texts: "DI1\0X" would pass for DI1.
     if (portLabel.find('\0') != std::string::npos) {
         throw std::out_of_range("label holds a NUL character");

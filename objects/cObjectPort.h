@@ -24,10 +24,10 @@ public:
     eObjectStatus getPortStatus() const { return portStatus; }
 
     void encode(nlohmann::json& out) const override;
-    void decode(const nlohmann::json& in) override;
+    void decode(nlohmann::json& in) override;
     // A port is named by its label and device serial.
     void encodeName(nlohmann::json& out) const override;
-    void decodeName(const nlohmann::json& in) override;
+    void decodeName(nlohmann::json& in) override;
 
 protected:
     explicit cObjectPort(int type);

@@ -6,18 +6,23 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iomanip>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 #include <utility>
 
 #include <nlohmann/json.hpp>
 
 #include "SimulatedAnalogInput.h"
 #include "cObjectDOutput.h"
+#include "cPeerText.h"
 
 namespace {
 
@@ -214,15 +219,22 @@ void ObjectSimulator::acceptConnections() {
 void ObjectSimulator::readFrom(Connection& connection) {
     char chunk[READ_CHUNK];
     cObjectSocket::eTransfer result = cObjectSocket::eTransfer::DONE;
+    std::string why;
     while (result == cObjectSocket::eTransfer::DONE) {
         std::size_t received = 0;
-        result = connection.socket->receiveSome(chunk, sizeof chunk, received);
+        result = connection.socket->receiveSome(chunk, sizeof chunk, received, &why);
         connection.in.append(chunk, received);
     }
     if (result == cObjectSocket::eTransfer::FAILED) {
-        connection.closing = true;  // the client went away
+        // The client went away; what it sent before is still served.
+        close(connection, why.rfind("recv:", 0) == 0 ? why : "the client closed it");
     }
-    handleFrames(connection);
+    try {
+        handleFrames(connection);
+    } catch (const std::bad_alloc&) {
+        connection.in.clear();
+        close(connection, "out of memory");
+    }
     if (!connection.closing && !connection.out.empty()) {
         writeTo(connection);
     }
@@ -230,9 +242,10 @@ void ObjectSimulator::readFrom(Connection& connection) {
 
 void ObjectSimulator::writeTo(Connection& connection) {
     std::size_t sent = 0;
-    if (connection.socket->sendSome(connection.out.data(), connection.out.size(), sent) ==
+    std::string why;
+    if (connection.socket->sendSome(connection.out.data(), connection.out.size(), sent, &why) ==
         cObjectSocket::eTransfer::FAILED) {
-        connection.closing = true;
+        close(connection, why);
     }
     connection.out.erase(0, sent);
 }
@@ -250,7 +263,13 @@ void ObjectSimulator::handleFrames(Connection& connection) {
         if (result == cObjectFrame::eResult::TOO_LARGE) {
             // Skipping a frame that size is not worth it; the client reconnects.
             out << "rejected: " << why << "; connection closed" << std::endl;
-            connection.closing = true;
+            const char* start = connection.in.data() + offset;
+            if (cObjectFrame::headerIsText(reinterpret_cast<const unsigned char*>(start))) {
+                const std::size_t shown = std::min<std::size_t>(connection.in.size() - offset, 256);
+                why = "the client does not speak the object protocol: it sent \"" +
+                      cPeerText::bounded(std::string_view(start, shown)) + "\"";
+            }
+            close(connection, why);
             break;
         }
         offset += consumed;
@@ -361,6 +380,13 @@ void ObjectSimulator::serveWrite(Connection& connection) {
     reply(connection);
 }
 
+void ObjectSimulator::close(Connection& connection, const std::string& why) {
+    if (!connection.closing) {
+        connection.closing = true;
+        err << "objsim: connection closed: " << why << std::endl;
+    }
+}
+
 void ObjectSimulator::refuse(Connection& connection, const std::string& why) {
     out << "rejected: " << why << std::endl;
     answer.clear();
@@ -375,11 +401,20 @@ void ObjectSimulator::reply(Connection& connection) {
         case SimulatorState::eFault::HANG:
             break;
         case SimulatorState::eFault::CLOSE:
-            connection.closing = true;
+            close(connection, "fault close");
             break;
         case SimulatorState::eFault::GARBAGE:
             connection.out.append(GARBAGE_REPLY, GARBAGE_REPLY_SIZE);
             break;
+        case SimulatorState::eFault::BYTES: {
+            const std::string& payload = state.getFaultBytes();
+            const auto length = static_cast<std::uint32_t>(payload.size());
+            for (int shift = 24; shift >= 0; shift -= 8) {
+                connection.out.push_back(static_cast<char>((length >> shift) & 0xFFU));
+            }
+            connection.out += payload;
+            break;
+        }
         case SimulatorState::eFault::NONE:
         case SimulatorState::eFault::MALFORMED_END: {
             // The answer repeats the request's number, by which the client
@@ -393,7 +428,7 @@ void ObjectSimulator::reply(Connection& connection) {
                 connection.out += encoded;
             } else {
                 out << "rejected: answer not sent: " << why << std::endl;
-                connection.closing = true;
+                close(connection, "the answer cannot be sent: " + why);
             }
             break;
         }

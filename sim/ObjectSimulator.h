@@ -17,7 +17,8 @@
  * A stand-in for the controller's object service: answers reads and writes
  * of port objects from a state that a person or a test edits as a file.
  * One thread, one poll loop, any number of connections. One line per
- * request goes to `out`, problems with the state file to `err`.
+ * request goes to `out`; problems with the state file, and why a
+ * connection was closed, to `err`.
  */
 class ObjectSimulator {
 public:
@@ -74,6 +75,8 @@ private:
     void serveRead(Connection& connection);
     void serveWrite(Connection& connection);
     void refuse(Connection& connection, const std::string& why);
+    // Ends the connection, saying why on `err`.
+    void close(Connection& connection, const std::string& why);
     void reply(Connection& connection);
     void refreshState();
     void closeAll();

@@ -17,6 +17,7 @@ const char* const KEY_ANALOG_INPUTS = "analog_inputs";
 const char* const KEY_DIGITAL_OUTPUTS = "digital_outputs";
 const char* const KEY_FAULT = "fault";
 const char* const KEY_EXTRA_OBJECTS = "extra_objects";
+const char* const KEY_FAULT_BYTES = "fault_bytes";
 
 const std::size_t MAX_SERIAL_DIGITS = 8;  // device serials are 32 bits
 
@@ -41,6 +42,29 @@ std::string readLabel(const Json& entry, const std::string& where) {
         fail(where + ".label", "must be text");
     }
     return label.get<std::string>();
+}
+
+// Bytes written as a JSON text of the characters U+0000 to U+00FF, one
+// per byte: the text is UTF-8, each character one or two bytes of it.
+std::string readBytes(const Json& value, const char* where) {
+    if (!value.is_string()) {
+        fail(where, "must be text");
+    }
+    const auto& text = value.get_ref<const std::string&>();
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            bytes.push_back(static_cast<char>(lead));
+        } else if ((lead == 0xC2 || lead == 0xC3) && i + 1 < text.size()) {
+            const auto next = static_cast<unsigned char>(text[++i]);
+            bytes.push_back(static_cast<char>(((lead & 0x03U) << 6) | (next & 0x3FU)));
+        } else {
+            fail(where, "holds a character beyond U+00FF at byte " + std::to_string(i));
+        }
+    }
+    return bytes;
 }
 
 // Hexadecimal text, as device ids are written in the service's configuration.
@@ -136,6 +160,8 @@ const char* SimulatorState::faultName(eFault fault) {
             return "garbage";
         case eFault::MALFORMED_END:
             return "malformed_end";
+        case eFault::BYTES:
+            return "bytes";
         case eFault::NONE:
         default:
             return "none";
@@ -152,7 +178,8 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
         for (const auto& item : document.items()) {
             const std::string& key = item.key();
             if (key != KEY_DIGITAL_INPUTS && key != KEY_ANALOG_INPUTS &&
-                key != KEY_DIGITAL_OUTPUTS && key != KEY_FAULT && key != KEY_EXTRA_OBJECTS) {
+                key != KEY_DIGITAL_OUTPUTS && key != KEY_FAULT && key != KEY_EXTRA_OBJECTS &&
+                key != KEY_FAULT_BYTES) {
                 fail(key, "unknown member");  // most likely a typing error
             }
         }
@@ -202,7 +229,8 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
         const Json& extras = readList(document, KEY_EXTRA_OBJECTS);
         for (std::size_t i = 0; i < extras.size(); ++i) {
             try {
-                std::shared_ptr<const cObject> extra = cObjectFrame::decodeObject(extras[i]);
+                Json entry = extras[i];  // decoding takes its texts
+                std::shared_ptr<const cObject> extra = cObjectFrame::decodeObject(entry);
                 if (const auto* analog = dynamic_cast<const cObjectAInput*>(extra.get())) {
                     // Served as written, even beyond a client's precision.
                     auto held = std::make_shared<SimulatedAnalogInput>(*analog);
@@ -220,7 +248,7 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
             const std::string name = fault->is_string() ? fault->get<std::string>() : "";
             bool known = false;
             for (const eFault candidate : {eFault::NONE, eFault::HANG, eFault::CLOSE,
-                                           eFault::GARBAGE, eFault::MALFORMED_END}) {
+                                           eFault::GARBAGE, eFault::MALFORMED_END, eFault::BYTES}) {
                 if (name == faultName(candidate)) {
                     next.fault = candidate;
                     known = true;
@@ -228,8 +256,13 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
             }
             if (!known) {
                 fail(KEY_FAULT,
-                     "must be \"none\", \"hang\", \"close\", \"garbage\" or \"malformed_end\"");
+                     "must be \"none\", \"hang\", \"close\", \"garbage\", "
+                     "\"malformed_end\" or \"bytes\"");
             }
+        }
+        const auto bytes = document.find(KEY_FAULT_BYTES);
+        if (bytes != document.end()) {
+            next.faultBytes = readBytes(*bytes, KEY_FAULT_BYTES);
         }
     } catch (const std::exception& e) {
         why = e.what();

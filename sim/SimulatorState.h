@@ -19,7 +19,9 @@
  *    "fault": "none"}
  * and optionally "extra_objects": objects in wire form that every read
  * answer carries after the requested ones, to play a service that answers
- * more than it was asked.
+ * more than it was asked, and "fault_bytes": the payload of the fault
+ * "bytes", any bytes at all, each written as the character of its code
+ * (U+0000 to U+00FF), so that a state can play an answer no encoder makes.
  */
 class SimulatorState {
 public:
@@ -31,6 +33,7 @@ public:
         // answer in full, but with the document's last byte spoiled: a
         // reader takes in all of it before it can refuse it
         MALFORMED_END,
+        BYTES,  // answer with a frame whose payload is getFaultBytes()
     };
 
     static const char* faultName(eFault fault);
@@ -48,6 +51,7 @@ public:
     bool applyOutput(unsigned int serial, unsigned int portId, int state);
 
     eFault getFault() const { return fault; }
+    const std::string& getFaultBytes() const { return faultBytes; }
 
     // Appended to every read answer, whatever was requested.
     const std::vector<std::shared_ptr<const cObject>>& getExtraObjects() const {
@@ -63,6 +67,7 @@ private:
     std::vector<cObjectDOutput> digitalOutputs;
     std::vector<std::shared_ptr<const cObject>> extraObjects;
     eFault fault = eFault::NONE;
+    std::string faultBytes;
 };
 
 #endif

@@ -54,6 +54,7 @@ What a row may hold, besides the files (document, state) and the clock
             simulator answered in the same poll
   log, log_has, log_lacks, stdout, stderr, stderr_has, exit   what the
             service reported
+  log_width  no line of the log longer than that many bytes
   history   the switching history of the polls counted: its lines (category
             Output) in order, without "INFO Output: "; or (poll, line) pairs,
             polls counted from 1 (a poll later with --in-process-library)
@@ -254,6 +255,22 @@ def huge_request():
     readings."""
     return {"id": 0xFFFFFFFF, "msgtype": 1, "version": 1, "objects": [
         {"label": HUGE_OUTPUT["label"], "serial": 0xa1, "type": 3}]}
+# A start-up whose requests fit a frame but whose answers may not: each
+# digital input's answer adds its port id and status to its name.
+MANY_TRIGGERS = 20000
+MANY_TRIGGERS_RULE = {"output": OUTPUT, "triggers": [DI1_ALARM] * MANY_TRIGGERS}
+
+
+def widest_answer():
+    """The answer to MANY_TRIGGERS_RULE's read request with every field at
+    its widest, as objsim would write it."""
+    widest = {"port": 0xFFFFFFFF, "status": -0x80000000}
+    inputs = [dict(widest, label="DI1", serial=0xa1, type=2)] * MANY_TRIGGERS
+    output = dict(widest, label="DO1", serial=0xa1, type=3, output=-0x80000000,
+                  default=-0x80000000)
+    return {"id": 0xFFFFFFFF, "msgtype": 1, "version": 1, "objects": inputs + [output]}
+
+
 MUSTRUN = {"days": [1], "from": "08:00", "to": "17:00", "mustrun": "true"}
 
 
@@ -324,6 +341,12 @@ STARTUP_FAILURES = [
     ("request_too_large", failing(rule_with(output=HUGE_OUTPUT)),
      "the request for 1 objects cannot be sent to the object service: message of %d bytes "
      "exceeds 1048576" % len(compact(huge_request())), "null\n"),
+    # Its request fits (0.7 MiB), its answers may not (1.4 MiB).
+    ("answer_too_large", failing((MANY_TRIGGERS_RULE, engine_lines(
+        "Found some triggers...%d of them" % MANY_TRIGGERS) + engine_lines(
+            compact(DI1_ALARM), "Digital") * MANY_TRIGGERS)),
+     "the answer to the request for %d objects may not fit in a frame: message of up to %d "
+     "bytes exceeds 1048576" % (MANY_TRIGGERS + 1, len(compact(widest_answer()))), "null\n"),
 ]
 
 CASES = {}
@@ -391,6 +414,47 @@ FLOOD = with_state(extra_objects=[{"type": 9}] * FLOOD_OBJECTS)
 # polls', and it must give the rest back by the poll after it.
 FLOOD_HWM_RISE_KIB = 4 * 1024
 FLOOD_RSS_RETURN_KIB = 1024
+
+
+# Answers that quote a megabyte of text where the reason for refusing them
+# looks; objsim sends their bytes as they are ("fault": "bytes").
+FRAME_BOUND = 1 << 20
+HUGE = FRAME_BOUND - 128
+HEAD = '{"version":1,"msgtype":1,"objects":['
+HUGE_NUMBER = HEAD + '],"id":' + "1" * HUGE + ".x}"
+HUGE_BAD_TEXT = (HEAD + '{"type":2,"label":"' + "x" * HUGE +
+                 '\xff","serial":161,"port":0,"status":1}]}')
+HUGE_REFUSAL = '{"version":1,"msgtype":0,"objects":[],"error":"' + "x" * HUGE + '"}'
+# The client's reason for each, the text it quotes cut after 64 bytes. A
+# number is refused once longer than any a service writes, a text where the
+# JSON library would refuse it.
+SHOWN = "\u2026 (%d bytes)"
+PARSE_ERROR = ("malformed answer: undecodable document: parse error at byte %d: %s; last read: "
+               "'%s'")
+HUGE_NUMBER_REASON = PARSE_ERROR % (len(HEAD + '],"id":') + 4097, "number of more than 4096 bytes",
+                                    "1" * 64 + SHOWN % 4097)
+HUGE_BAD_TEXT_REASON = PARSE_ERROR % (HUGE_BAD_TEXT.index("\xff") + 1,
+                                      "invalid string: ill-formed UTF-8 byte",
+                                      '"' + "x" * 63 + SHOWN % (HUGE + 2))
+HUGE_REFUSAL_REASON = "service refused the request: " + "x" * 64 + SHOWN % HUGE
+# No log line may be wider, time stamp left out: level, category, reason.
+LOG_WIDTH = 300
+
+
+def fault_bytes(payload):
+    return with_state(fault="bytes", fault_bytes=payload)
+
+
+def big_label(kind):
+    """An answer with one more port than asked for, labelled with all but
+    a few hundred bytes of a frame."""
+    port = {"type": kind, "label": "x" * (FRAME_BOUND - 512), "serial": 0xa1, "port": 0,
+            "status": 1}
+    if kind == 4:
+        port["value"] = 1.0
+    if kind == 3:
+        port.update(output=2, default=2)
+    return with_state(extra_objects=[port])
 
 
 EXTRA_DO2 = {"type": 3, "label": "DO2", "serial": 0xa1, "port": 5, "status": 0, "output": 2,
@@ -551,6 +615,31 @@ CASES.update({
                                  log_has=[BAD_RESPONSE],
                                  hwm_rise_kib=(2, 3, FLOOD_HWM_RISE_KIB),
                                  rss_return_kib=(2, 3, FLOOD_RSS_RETURN_KIB), timeout=120),
+    # Answers that would each have written a megabyte into the log: a number
+    # and a text that are no JSON, a refusal. Each reason quotes 64 bytes of
+    # it; the memory they take comes back.
+    "answer_huge_texts": dict(document=doc(ALARM_RULE),
+                              polls=[INHIBITED, "-", "-", "-", INHIBITED],
+                              actions={1: fault_bytes(HUGE_NUMBER), 2: fault_bytes(HUGE_REFUSAL),
+                                       3: fault_bytes(HUGE_BAD_TEXT), 4: STATE},
+                              log_has=["WARN ObjectClient: reading from the object service "
+                                       "failed: " + reason
+                                       for reason in (HUGE_NUMBER_REASON, HUGE_REFUSAL_REASON,
+                                                      HUGE_BAD_TEXT_REASON)] +
+                              client_lines(HUGE_NUMBER_REASON, 3)[1:],
+                              log_width=LOG_WIDTH,
+                              hwm_rise_kib=(1, 5, FLOOD_HWM_RISE_KIB),
+                              rss_return_kib=(1, 5, FLOOD_RSS_RETURN_KIB), timeout=120),
+    # The worst answers one after another, taken and refused, each between
+    # normal polls: the peak stays within the bound of one.
+    "answer_sequence": dict(document=doc(ALARM_RULE),
+                            polls=[INHIBITED] * 5 + ["-", "-"] + [INHIBITED] * 3,
+                            actions={2: big_label(4), 3: FLOOD, 4: big_label(2),
+                                     5: fault_bytes(HUGE_BAD_TEXT),
+                                     6: dict(FLOOD, fault="malformed_end"), 7: big_label(3),
+                                     8: STATE},
+                            hwm_rise_kib=(2, 10, FLOOD_HWM_RISE_KIB),
+                            rss_return_kib=(2, 10, FLOOD_RSS_RETURN_KIB), timeout=180),
     # No answer for the configured output: the port keeps what it was built
     # with (no resting state), so the write carries state 0 and port 0 and
     # the simulator refuses it.
@@ -633,7 +722,8 @@ class Log:
 
     def update(self):
         try:
-            with open(self.path) as f:
+            # A byte of no character would stop the harness, not fail the case.
+            with open(self.path, encoding="utf-8", errors="surrogateescape") as f:
                 f.seek(self.offset)
                 chunk = f.read()
                 self.offset = f.tell()
@@ -1062,6 +1152,13 @@ class Case:
             self.expect("log holds %r" % line, line in log.lines, True)
         for line in row.get("log_lacks", []):
             self.expect("log lacks %r" % line, line in log.lines, False)
+        if "log_width" in row:
+            widths = [len(line.encode("utf-8", "surrogateescape")) for line in log.lines]
+            self.notes.append("widest log line %d bytes" % max(widths or [0]))
+            self.expect("log lines wider than %d bytes" % row["log_width"],
+                        [line[:120] for line in log.lines
+                         if len(line.encode("utf-8", "surrogateescape")) > row["log_width"]][:3],
+                        [])
         if "history" in row:
             counted = range(min(log.completed(), poll_count or 0))
             got = [(p + 1, line[len(HISTORY):]) for p in counted for line in log.segment(p)

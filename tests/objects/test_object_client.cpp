@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,8 +15,12 @@
 #include <thread>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "FrameBytes.h"
 #include "ObjectSimulator.h"
 #include "RunningSimulator.h"
+#include "SimulatorState.h"
 #include "TempFolder.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
@@ -131,44 +138,95 @@ TEST_F(ObjectClientTest, ReadsAndWritesThroughTheSimulator) {
         << simulator->out.str();
 }
 
-// Start-up's measure of a request is what polls send at most, whatever the
-// answers fill in: a request that just passes it is sent.
-TEST_F(ObjectClientTest, ARequestThatFitsAtStartIsSentByEveryPoll) {
-    const auto measure = [](const std::string& label) {
-        cObjectDOutput port;
-        port.setPortLabel(label.c_str());
-        port.setDeviceSerial(0xa1);
-        cObjectList list;
-        list.setMsgType(cObjectFrame::MSG_READ);
-        list.add(&port);
+// Start-up's measure is what a poll sends and receives at most, whatever
+// the answers fill in: the request with its widest number, the answer with
+// every field at its widest. The simulator's widest answer to a request that
+// just passes comes through; one byte more, and start-up refuses the request,
+// as the simulator refuses to send its answer.
+TEST_F(ObjectClientTest, StartUpMeasuresTheWidestRequestAndAnswer) {
+    request.clear();
+    request.add(&di);
+    request.add(&ai);
+    request.add(&output);
+    const auto measure = [&](std::size_t labelBytes) {
+        output.setPortLabel(std::string(labelBytes, 'x').c_str());
         std::string why;
-        return cObjectClient::fitsInAFrame(list, why) ? std::string() : why;
+        return cObjectClient::fitsInAFrame(request, why) ? std::string() : why;
     };
-    const std::string over = measure(std::string(cObjectFrame::MAX_PAYLOAD, 'x'));
-    std::size_t measured = 0;
-    ASSERT_EQ(std::sscanf(over.c_str(),
-                          "the request for 1 objects cannot be sent to the object service: "
-                          "message of %zu bytes exceeds 1048576",
-                          &measured),
-              1)
-        << over;
-    const std::string widest(2 * cObjectFrame::MAX_PAYLOAD - measured, 'x');
-    EXPECT_EQ(measure(widest), "");
-    EXPECT_EQ(measure(widest + "x"),
-              "the request for 1 objects cannot be sent to the object service: message of "
+    const auto over = [](const std::string& why, const char* format) {
+        std::size_t bytes = 0;
+        EXPECT_EQ(std::sscanf(why.c_str(), format, &bytes), 1) << why;
+        return bytes - cObjectFrame::MAX_PAYLOAD;
+    };
+    const char* const REQUEST =
+        "the request for 3 objects cannot be sent to the object service: "
+        "message of %zu bytes exceeds 1048576";
+    const char* const ANSWER =
+        "the answer to the request for 3 objects may not fit in a frame: "
+        "message of up to %zu bytes exceeds 1048576";
+    const std::size_t requestFits =
+        cObjectFrame::MAX_PAYLOAD - over(measure(cObjectFrame::MAX_PAYLOAD), REQUEST);
+    const std::size_t answerFits = requestFits - over(measure(requestFits), ANSWER);
+    EXPECT_EQ(measure(answerFits), "");
+    EXPECT_EQ(measure(answerFits + 1),
+              "the answer to the request for 3 objects may not fit in a frame: message of up to "
               "1048577 bytes exceeds 1048576");
 
-    // What answers fill in travels no further than the next answer.
-    output.setPortLabel(widest.c_str());
-    output.setPortId(4294967295U);
-    output.setOutputState(cObject::IOSTATE_HIGH);
-    output.setDefaultState(static_cast<cObject::eObjectIOState>(-2147483647 - 1));
-    request.clear();
-    request.add(&output);
+    const auto widestState = [&](std::size_t labelBytes) -> std::string {
+        const nlohmann::json widest = {{"digital_inputs",
+                                        {{{"label", "DI1"},
+                                          {"deviceid", "a1"},
+                                          {"portid", 4294967295U},
+                                          {"status", -2147483647 - 1}}}},
+                                       {"analog_inputs",
+                                        {{{"label", "AI1"},
+                                          {"deviceid", "a1"},
+                                          {"portid", 4294967295U},
+                                          {"status", -2147483647 - 1},
+                                          {"value", -2.2250738585072014e-308}}}},
+                                       {"digital_outputs",
+                                        {{{"label", std::string(labelBytes, 'x')},
+                                          {"deviceid", "a1"},
+                                          {"portid", 4294967295U},
+                                          {"status", -2147483647 - 1},
+                                          {"default", -2147483647 - 1},
+                                          {"state", -2147483647 - 1}}}}};
+        std::ofstream(stateFile, std::ios::trunc) << widest.dump();
+        output.setPortLabel(std::string(labelBytes, 'x').c_str());
+        return widest.dump();
+    };
+
+    // The simulator's answer, with the widest number: exactly the bound.
+    SimulatorState state;
+    std::string why;
+    ASSERT_TRUE(state.parse(widestState(answerFits), why)) << why;
+    cObjectFrame answer;
+    answer.getList().setMsgType(cObjectFrame::MSG_READ);
+    for (int i = 0; i < request.numObjects(); ++i) {
+        const cObject* held = state.find(*request.at(i));
+        ASSERT_NE(held, nullptr) << i;
+        answer.getList().adopt(std::unique_ptr<cObject>(held->clone()));
+    }
+    answer.setRequestId(4294967295U);
+    std::string bytes;
+    ASSERT_TRUE(answer.encode(bytes, &why)) << why;
+    EXPECT_EQ(bytes.size() - cObjectFrame::HEADER_SIZE, cObjectFrame::MAX_PAYLOAD);
+
+    // Through the simulator, whatever number the request carries: a number
+    // has 1 to 10 digits.
     auto simulator = startSimulator();
     cObjectClient client;
     client.start("127.0.0.1", simulator->port());
-    EXPECT_NE(client.get(&request), nullptr) << client.getLastError();
+    const cObjectList* reply = client.get(&request);
+    ASSERT_NE(reply, nullptr) << client.getLastError();
+    EXPECT_EQ(reply->numObjects(), 3);
+    widestState(answerFits + 10);
+    EXPECT_EQ(client.get(&request), nullptr);
+    simulator->stop();
+    EXPECT_NE(simulator->err.str().find("objsim: connection closed: the answer cannot be sent: "
+                                        "message of 10485"),
+              std::string::npos)
+        << simulator->err.str();
 }
 
 TEST_F(ObjectClientTest, StateFileChangesApplyAtTheNextRequest) {
@@ -263,6 +321,46 @@ TEST_P(ObjectClientFault, FailsInBoundedTimeThenRecovers) {
     EXPECT_EQ(lines[0], std::string(R"({"op":"get","requested":4,"answered":0,"fault":")") +
                             GetParam() + "\"}");
 }
+
+struct ClosingCase {
+    const char* name;
+    std::string sent;
+    std::string said;  // on the simulator's standard error
+};
+
+void PrintTo(const ClosingCase& test, std::ostream* os) {
+    *os << test.name;
+}
+
+class ObjectSimulatorCloses : public ::testing::TestWithParam<ClosingCase> {};
+
+// The simulator says why it closes a connection, quoting a client bounded.
+TEST_P(ObjectSimulatorCloses, AndSaysWhy) {
+    RunningSimulator simulator("", "", 0);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(simulator.port()));
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string& sent = GetParam().sent;
+    ASSERT_EQ(::send(fd, sent.data(), sent.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(sent.size()));
+    char byte = 0;
+    EXPECT_EQ(::recv(fd, &byte, 1, 0), 0) << "closed without an answer";
+    ::close(fd);
+    simulator.stop();
+    EXPECT_EQ(simulator.err.str(), "objsim: connection closed: " + GetParam().said + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clients, ObjectSimulatorCloses,
+    ::testing::Values(ClosingCase{"AnHttpClient", "GET / HTTP/1.1\r\nHost: objsim\r\n\r\n",
+                                  "the client does not speak the object protocol: it sent \"GET / "
+                                  "HTTP/1.1\\r\\nHost: objsim\\r\\n\\r\\n\""},
+                      ClosingCase{"AFrameOverTheBound", header(cObjectFrame::MAX_PAYLOAD + 1),
+                                  "frame of 1048577 bytes exceeds 1048576"}),
+    [](const ::testing::TestParamInfo<ClosingCase>& info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(Faults, ObjectClientFault, ::testing::Values("hang", "close", "garbage"),
                          [](const ::testing::TestParamInfo<const char*>& info) {

@@ -4,8 +4,10 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -119,6 +121,29 @@ TEST(ObjectFrame, RefusesToEncodeAMessageOverTheLimit) {
     std::string why;
     EXPECT_FALSE(frame.encode(bytes, &why));
     EXPECT_NE(why.find("exceeds"), std::string::npos);
+}
+
+// A payload whose reading runs out of memory after its first bytes, as an
+// allocation anywhere in the parser may.
+class ExhaustingPayload : public std::streambuf {
+public:
+    ExhaustingPayload() { setg(&start[0], &start[0], &start[0] + start.size()); }
+
+protected:
+    int_type underflow() override { throw std::bad_alloc(); }
+
+private:
+    std::string start = R"({"version":1,)";
+};
+
+TEST(ObjectFrame, RunningOutOfMemoryIsNoFaultOfThePeer) {
+    ExhaustingPayload buffer;
+    std::istream payload(&buffer);
+    cObjectFrame frame;
+    cObjectDInput leftover;
+    frame.getList().add(&leftover);
+    EXPECT_THROW(frame.decodePayload(payload), std::bad_alloc);
+    EXPECT_EQ(frame.getList().numObjects(), 0);
 }
 
 struct MalformedCase {

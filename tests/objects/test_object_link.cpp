@@ -136,9 +136,10 @@ struct LinkCase {
     const char* name;
     std::string greeting;
     ScriptedService::Script script;
-    const char* error;  // how the client's reason begins; null: the answer is taken
+    std::string error;  // how the client's reason begins; empty: the answer is taken
     int objects = 1;    // in the answer taken
     bool hangUp = false;
+    bool exact = false;  // whether `error` is the whole reason
 };
 
 void PrintTo(const LinkCase& test, std::ostream* os) {
@@ -164,14 +165,20 @@ TEST_P(ObjectLink, TakesOnlyTheAnswerToTheRequest) {
     request.add(&di);
 
     const cObjectList* reply = client.get(&request);
-    if (test.error == nullptr) {
+    if (test.error.empty()) {
         ASSERT_NE(reply, nullptr) << client.getLastError();
         EXPECT_EQ(reply->numObjects(), test.objects);
         EXPECT_TRUE(capture.events().empty());
         return;
     }
     EXPECT_EQ(reply, nullptr);
-    EXPECT_EQ(client.getLastError().rfind(test.error, 0), 0U) << client.getLastError();
+    if (test.exact) {
+        EXPECT_EQ(client.getLastError(), test.error);
+    } else {
+        EXPECT_EQ(client.getLastError().rfind(test.error, 0), 0U) << client.getLastError();
+    }
+    // Whatever the answer held, the line that says why stays short.
+    EXPECT_LT(client.getLastError().size(), 300U);
     const std::vector<CapturedEvent> logged = {
         {"ObjectClient", "WARN",
          "reading from the object service failed: " + client.getLastError()}};
@@ -179,11 +186,34 @@ TEST_P(ObjectLink, TakesOnlyTheAnswerToTheRequest) {
 }
 
 const char* const NOT_THE_ANSWER = "not the answer to the request: ";
+// A text that fills nearly all of a frame.
+const std::string MEGABYTE(cObjectFrame::MAX_PAYLOAD - 64, 'x');
+const std::string MEGABYTE_SIZE = std::to_string(MEGABYTE.size());
+const std::string SHOWN = std::string(64, 'x') + "\xe2\x80\xa6 (";
+const std::string HTTP_ANSWER = "HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n";
+
+// An answer whose every byte the script gives, without a frame around it.
+ScriptedService::Script sending(std::string bytes) {
+    return [bytes](RequestId) { return bytes; };
+}
+
+// A read answer that stops being JSON at its end: `spoiled` is the bad tail.
+std::string spoiledAnswer(const std::string& spoiled) {
+    return frameOf(R"({"version":1,"msgtype":1,"objects":[],"id":)" + spoiled + "}");
+}
+
+// Why a long token is refused, where it goes wrong, quoted bounded.
+std::string parseError(std::size_t byte, const std::string& what, const std::string& token) {
+    return "malformed answer: undecodable document: parse error at byte " + std::to_string(byte) +
+           ": " + what + "; last read: '" + token + "'";
+}
+
+const std::size_t NUMBER_STARTS = sizeof R"({"version":1,"msgtype":1,"objects":[],"id":)";
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, ObjectLink,
     ::testing::Values(
-        LinkCase{"TheAnswer", "", [](RequestId id) { return answer(id); }, nullptr},
+        LinkCase{"TheAnswer", "", [](RequestId id) { return answer(id); }, ""},
         LinkCase{"StaleFrameFirst", "",
                  [](RequestId id) { return answer(*id - 1, "") + answer(id); }, NOT_THE_ANSWER},
         LinkCase{"FramePushedOnAccept", answer(std::nullopt, ""),
@@ -208,8 +238,8 @@ INSTANTIATE_TEST_SUITE_P(
                  [](RequestId id) { return answer(id, R"({"type":9,"x":[[[1]]]})"); },
                  "malformed answer: "},
         // The largest answers arrive in many pieces and are read as they come.
-        LinkCase{"LargeAnswer", "", [](RequestId id) { return answer(id, manyInputs(15000)); },
-                 nullptr, 15000},
+        LinkCase{"LargeAnswer", "", [](RequestId id) { return answer(id, manyInputs(15000)); }, "",
+                 15000},
         LinkCase{"LargeAnswerSpoiledAtItsEnd", "",
                  [](RequestId id) {
                      std::string bytes = answer(id, manyInputs(15000));
@@ -221,15 +251,43 @@ INSTANTIATE_TEST_SUITE_P(
                  [](RequestId id) { return answer(id, manyInputs(2000)).substr(0, 50000); },
                  "connection closed by the service", 0, true},
         LinkCase{"Refusal", "",
-                 [](RequestId) {
-                     return frameOf(R"({"version":1,"msgtype":0,"objects":[],"error":"no"})");
-                 },
-                 "service refused the request: no"}),
+                 sending(frameOf(R"({"version":1,"msgtype":0,"objects":[],"error":"no\n\u0001"})")),
+                 "service refused the request: no\\n\\x01", 0, false, true},
+        // What a reason quotes of the answer is bounded and escaped, and
+        // the answer is read no further than it must be.
+        LinkCase{"RefusalOfAMegabyte", "",
+                 sending(frameOf(R"({"version":1,"msgtype":0,"objects":[],"error":")" + MEGABYTE +
+                                 "\"}")),
+                 "service refused the request: " + SHOWN + MEGABYTE_SIZE + " bytes)", 0, false,
+                 true},
+        // A number is refused once it is longer than any a service writes.
+        LinkCase{"NumberOfAMegabyte", "",
+                 sending(spoiledAnswer(std::string(MEGABYTE.size(), '1') + ".x")),
+                 parseError(NUMBER_STARTS + 4096, "number of more than 4096 bytes",
+                            std::string(64, '1') + "\xe2\x80\xa6 (4097 bytes)"),
+                 0, false, true},
+        LinkCase{
+            "TextOfAMegabyteWithABadByte", "", sending(spoiledAnswer("\"" + MEGABYTE + "\xff\"")),
+            parseError(NUMBER_STARTS + MEGABYTE.size() + 1, "invalid string: ill-formed UTF-8 byte",
+                       "\"" + std::string(63, 'x') + "\xe2\x80\xa6 (" +
+                           std::to_string(MEGABYTE.size() + 2) + " bytes)"),
+            0, false, true},
+        // Another protocol where the object service should be.
+        LinkCase{"AnHttpServer", "", sending(HTTP_ANSWER),
+                 "the listener does not speak the object protocol: it sent \"HTTP/1.1 400 Bad "
+                 "Request\\r\\nContent-Length: 0\\r\\n\\r\\n\"",
+                 0, false, true},
+        LinkCase{"AnHttpServerSayingMore", "", sending(HTTP_ANSWER + MEGABYTE),
+                 "the listener does not speak the object protocol: it sent \"HTTP/1.1 400 Bad "
+                 "Request\\r\\nContent-Length: 0\\r\\n\\r\\nxxxxxxxxxxx\xe2\x80\xa6 (256 bytes)\"",
+                 0, false, true},
+        LinkCase{"ALengthBeyondTheBound", "", sending(header(cObjectFrame::MAX_PAYLOAD + 1)),
+                 "answer too large: 1048577 bytes", 0, false, true}),
     [](const ::testing::TestParamInfo<LinkCase>& info) { return info.param.name; });
 
-// Numbers go on within a connection, and start anew, anywhere, on the next:
-// a service cannot make a frame ready for a request before it comes.
-TEST(ObjectLinkNumbers, StartAnywhereOnEachConnection) {
+// Every request draws a fresh number, on one connection as on the next: a
+// service cannot make a frame ready for a request before it comes.
+TEST(ObjectLinkNumbers, AreDrawnAfreshForEachRequest) {
     std::mutex guard;
     std::vector<std::uint32_t> seen;
     ScriptedService service(
@@ -244,17 +302,24 @@ TEST(ObjectLinkNumbers, StartAnywhereOnEachConnection) {
     cObjectList request;
     request.setMsgType(cObjectFrame::MSG_READ);
     request.add(&di);
-    ASSERT_TRUE(client.start("127.0.0.1", service.port())) << client.getLastError();
-    ASSERT_NE(client.get(&request), nullptr) << client.getLastError();
-    ASSERT_NE(client.get(&request), nullptr) << client.getLastError();
-    ASSERT_TRUE(client.start("127.0.0.1", service.port())) << client.getLastError();
-    ASSERT_NE(client.get(&request), nullptr) << client.getLastError();
+    for (int connection = 0; connection < 2; ++connection) {
+        ASSERT_TRUE(client.start("127.0.0.1", service.port())) << client.getLastError();
+        for (int poll = 0; poll < 4; ++poll) {
+            ASSERT_NE(client.get(&request), nullptr) << client.getLastError();
+        }
+    }
 
     const std::lock_guard<std::mutex> lock(guard);
-    ASSERT_EQ(seen.size(), 3U);
-    EXPECT_NE(seen[0], 1U);
-    EXPECT_EQ(seen[1], seen[0] + 1);
-    EXPECT_NE(seen[2], seen[1] + 1);
+    ASSERT_EQ(seen.size(), 8U);
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        // Any rule a peer could follow from one number to the next: a step
+        // of one, or of the step before.
+        EXPECT_NE(seen[i], seen[i - 1] + 1) << i;
+        EXPECT_NE(seen[i], seen[i - 1]) << i;
+        if (i >= 2) {
+            EXPECT_NE(seen[i] - seen[i - 1], seen[i - 1] - seen[i - 2]) << i;
+        }
+    }
 }
 
 struct ConditionCase {

@@ -116,6 +116,16 @@ TEST(SimulatorState, KeepsExtraObjectsInOrder) {
     EXPECT_EQ(state.find(*output), nullptr) << "extras answer no request of their own";
 }
 
+// Any bytes at all, one per character U+0000 to U+00FF.
+TEST(SimulatorState, ServesFaultBytesAsWritten) {
+    SimulatorState state;
+    std::string why;
+    ASSERT_TRUE(state.parse(R"({"fault": "bytes", "fault_bytes": "a\u00ff\u0000\u0080"})", why))
+        << why;
+    EXPECT_EQ(state.getFault(), SimulatorState::eFault::BYTES);
+    EXPECT_EQ(state.getFaultBytes(), std::string("a\xff\0\x80", 4));
+}
+
 struct BadDocument {
     const char* name;
     const char* text;
@@ -169,6 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "state": 2}]})",
                     "portid"},
         BadDocument{"UnknownFault", R"({"fault": "smoke"})", "fault"},
+        BadDocument{"FaultBytesBeyondAByte", R"({"fault_bytes": "\u0100"})", "fault_bytes"},
         BadDocument{"ExtraWithoutLabel", R"({"extra_objects": [{"type": 2}]})",
                     "extra_objects[0]"}),
     [](const ::testing::TestParamInfo<BadDocument>& info) { return info.param.name; });
