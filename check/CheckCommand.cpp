@@ -134,11 +134,11 @@ private:
 
 void describeRules(ConfigCheck& check, std::ostream& out) {
     out << "Rules:\n"
-        << "  cfg.output: " << RuleWords::output(check.getEngine()->getOutput()) << "\n";
+        << "  cfg.output: drives " << RuleWords::port(check.getEngine()->getOutput()) << "\n";
     using Kind = ConfigCheck::Kind;
     for (const ConfigCheck::Record* entry :
          check.built({Kind::DIGITAL, Kind::ANALOG, Kind::WINDOW})) {
-        out << "  " << entry->path << ": " << RuleWords::built(*entry) << "\n";
+        out << "  " << entry->path << ": " << entry->words() << "\n";
     }
     if (check.built({Kind::DIGITAL, Kind::ANALOG}).empty()) {
         out << "  no trigger: the output is released only by must-run windows\n";
@@ -191,7 +191,7 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
     describeRules(check, out);
 
     int status = (options.strict && warned) ? FAILS : STARTS;
-    // Every minute of the week asked twice: only when it is shown.
+    // Every minute of the week decided: only when it is shown.
     const auto plan = !options.svg.empty() || !options.explain
                           ? std::make_unique<WeekPlan>(*check.getEngine())
                           : nullptr;

@@ -132,9 +132,6 @@ ConfigCheck::ConfigCheck(std::string path) : file(std::move(path)) {
     } catch (const std::exception& failure) {
         explainBuildError(failure);
     }
-    for (Record& record : records) {
-        record.path = EntryPath::rooted(record.path);
-    }
 }
 
 std::vector<const ConfigCheck::Record*> ConfigCheck::built(
@@ -212,7 +209,7 @@ void ConfigCheck::explainBuildError(const std::exception& failure) {
         errorLines.push_back(std::string(EntryPath::SECTION) + ": " + what);
         return;
     }
-    const std::string path = EntryPath::rooted(last.path);
+    const std::string& path = last.path;
     const json& entry = last.entry;
     const std::string found = !entry.is_object() && !entry.is_null()
                                   ? notObject(path, entry, what)

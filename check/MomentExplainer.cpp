@@ -119,30 +119,29 @@ void MomentExplainer::explain(ConfigCheck& check, std::time_t at, const std::vec
         }
     }
 
+    const WendleEngine::Decision& decision = engine.decided();
     for (const ConfigCheck::Record* trigger : triggers) {
-        const bool digital = trigger->kind == Kind::DIGITAL;
         out << "  " << trigger->path << ": ";
-        if (digital) {
-            out << RuleWords::reading(trigger->digital());
+        if (trigger->kind == Kind::DIGITAL) {
+            out << trigger->digital().reading();
         } else {
             const bool given = std::any_of(inputs.begin(), inputs.end(), [&](const Input& input) {
                 return input.reading == Reading::NUMBER && sameInput(input, *trigger->port);
             });
-            out << RuleWords::reading(trigger->analog())
+            out << trigger->analog().reading()
                 << (given ? "" : " (not reported: the value it had before)");
         }
-        const bool asks =
-            digital ? trigger->digital().shouldRelease() : trigger->analog().shouldRelease();
-        out << ": " << (asks ? "asks for release" : "does not ask for release") << "\n";
+        out << ": "
+            << (decision.asked(trigger->port) ? "asks for release" : "does not ask for release")
+            << "\n";
     }
     for (const ConfigCheck::Record* window : check.built({Kind::WINDOW})) {
-        const bool active = window->window->isInRange(local);
-        out << "  " << window->path << ": " << RuleWords::built(*window) << ": "
-            << (active ? "active" : "not active") << "\n";
+        out << "  " << window->path << ": " << window->words() << ": "
+            << (decision.active(window->window) ? "active" : "not active") << "\n";
     }
 
-    const cObject::eObjectIOState sent = engine.getOutput().getOutputState();
-    out << "Result: " << (sent != resting ? "release" : "inhibit") << ". With the resting state "
-        << RuleWords::ioState(resting) << ", the service sends " << RuleWords::ioState(sent)
-        << " to " << RuleWords::port(engine.getOutput()) << ".\n";
+    out << "Result: " << (decision.release ? "release" : "inhibit") << ". With the resting state "
+        << RuleWords::ioState(resting) << ", the service sends "
+        << RuleWords::ioState(engine.getOutput().getOutputState()) << " to "
+        << RuleWords::port(engine.getOutput()) << ".\n";
 }

@@ -13,7 +13,8 @@
  * The decision the service would take at one local time with given inputs.
  * The engine runs one real poll against a service in memory that answers
  * those inputs and the output at its resting state, with its clock held at
- * that time; what it writes is the answer. Nothing is decided here.
+ * that time; its decision, and what it writes, is the answer. Nothing is
+ * decided here.
  */
 class MomentExplainer {
 public:

@@ -7,11 +7,10 @@ WeekPlan::WeekPlan(WendleEngine& engine) {
             now.tm_wday = day;
             now.tm_hour = minute / 60;
             now.tm_min = minute % 60;
-            const bool withoutTriggers = engine.decide(false, now);
-            const bool withTriggers = engine.decide(true, now);
-            minutes[day][minute] = withoutTriggers ? State::RELEASE
-                                   : withTriggers  ? State::TRIGGERS
-                                                   : State::INHIBIT;
+            const WendleEngine::Decision decision = engine.decide(now);
+            minutes[day][minute] = !decision.exclude.empty()   ? State::INHIBIT
+                                   : !decision.mustrun.empty() ? State::RELEASE
+                                                               : State::TRIGGERS;
         }
     }
 }

@@ -8,10 +8,8 @@
 
 /*
  * For every minute of the week, whether the windows force the output
- * released, force it inhibited, or leave it to the triggers. Each minute is
- * asked of the engine's own decision twice, once with no trigger asking for
- * release and once with one asking: the windows alone decide where the two
- * answers agree.
+ * released, force it inhibited, or leave it to the triggers: the windows
+ * the engine's own decision finds active at that minute.
  */
 class WeekPlan {
 public:

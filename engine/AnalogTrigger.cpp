@@ -2,6 +2,7 @@
 #include <string>
 
 #include "RuleText.h"
+#include "RuleWords.h"
 #include "WendleEngine.h"
 
 WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
@@ -29,4 +30,21 @@ bool WendleEngine::AnalogTrigger::shouldRelease() {
         default:
             return false;
     }
+}
+
+std::string WendleEngine::AnalogTrigger::condition() {
+    static const char* const kWords[] = {" is above ", " is below "};
+    if (operation == OPERATION_NONE) {
+        return "never releases (watches " + RuleWords::port(*this) + " with no known operation)";
+    }
+    return "releases while " + RuleWords::port(*this) + kWords[operation] + RuleWords::level(level);
+}
+
+std::string WendleEngine::AnalogTrigger::reading() {
+    return RuleWords::port(*this) + " at " + RuleWords::level(getCalculatedValue());
+}
+
+std::string WendleEngine::AnalogTrigger::asking() {
+    static const char* const kPassed[] = {" (above ", " (below "};
+    return reading() + kPassed[operation] + RuleWords::level(level) + ")";
 }

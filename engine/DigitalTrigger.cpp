@@ -2,6 +2,7 @@
 
 #include "ObjectCodes.h"
 #include "RuleText.h"
+#include "RuleWords.h"
 #include "WendleEngine.h"
 
 WendleEngine::DigitalTrigger::DigitalTrigger(nlohmann::json entry) {
@@ -25,4 +26,16 @@ bool WendleEngine::DigitalTrigger::shouldRelease() {
         default:
             return false;
     }
+}
+
+std::string WendleEngine::DigitalTrigger::condition() {
+    static const char* const kWords[] = {" is in alarm", " reports no alarm"};
+    if (operation == OPERATION_NONE) {
+        return "never releases (watches " + RuleWords::port(*this) + " with no known operation)";
+    }
+    return "releases while " + RuleWords::port(*this) + kWords[operation];
+}
+
+std::string WendleEngine::DigitalTrigger::reading() {
+    return RuleWords::port(*this) + " " + RuleWords::alarm(getPortStatus(), "not reported");
 }

@@ -2,33 +2,25 @@
 #define TARWENDLE_ENGINE_RULEWORDS_H
 
 #include <string>
+#include <vector>
 
-#include "WendleEngine.h"
+#include "cObject.h"
+#include "cObjectPort.h"
 
 /*
- * Each built rule as one sentence, from what the rule class holds, so the
- * sentence says what the service will do rather than what the file meant.
- * The one vocabulary for rules, ports and states: the checker and the
- * service's own log speak it alike.
+ * The words the rules are told in, by the checker and by the service's own
+ * log alike: ports, devices, levels, states and days. It knows nothing of
+ * the engine, so that the rules can speak it and anything can use it.
  */
 class RuleWords {
 public:
+    // Days are numbered as the local time's weekday: 0 is Sunday.
+    static constexpr int DAYS_IN_WEEK = 7;
+    static constexpr const char* DASH = "\u2013";  // en dash, between days or times
+
     // "DI1 on device a1"
     static std::string port(cObjectPort& port);
     static std::string device(unsigned int serial);
-    // "drives DO1 on device a1"
-    static std::string output(WendleEngine::OutputPort& output);
-    // What a trigger or window entry became: "releases while DI1 on
-    // device a1 is in alarm", "forces release Mon–Fri 07:30–08:00:59".
-    static std::string built(const WendleEngine::BuildRecord& record);
-    static std::string window(const WendleEngine::TimeLimit& limit, bool mustrun);
-    // What a trigger reads now: "DI1 on device a1 in alarm", "... not
-    // reported", "AI1 on device a1 at 61".
-    static std::string reading(WendleEngine::DigitalTrigger& trigger);
-    static std::string reading(WendleEngine::AnalogTrigger& trigger);
-    // An analog trigger that asks for release, with the level it passed:
-    // "AI1 on device a1 at 61 (above 60)".
-    static std::string asking(WendleEngine::AnalogTrigger& trigger);
     // "Mon–Fri", "Sun, Sat", "every day"; "no day" when none is 0 to 6.
     static std::string days(const std::vector<int>& days);
     // A level as the service compares it: the shortest text that reads back.
@@ -39,6 +31,8 @@ public:
     static const char* ioState(cObject::eObjectIOState state);
     // "Sun" to "Sat"; "day N" outside the week.
     static std::string dayName(int day);
+    // "07:30"; a bound stored from a negative text prints as the huge number it is.
+    static std::string clock(unsigned int hour, unsigned int minute);
 };
 
 #endif

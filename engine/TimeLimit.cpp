@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "LocalTime.h"
 #include "RuleText.h"
+#include "RuleWords.h"
 #include "WendleEngine.h"
 
 WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry)
@@ -40,4 +42,25 @@ bool WendleEngine::TimeLimit::isInRange(const std::tm& now) const {
         return hour < stopHour;
     }
     return minute <= stopMinute;
+}
+
+std::string WendleEngine::TimeLimit::words(bool mustrun) const {
+    const std::string verb = mustrun ? "forces release " : "forces inhibit ";
+    const std::string when = RuleWords::days(days);
+    using Time = std::pair<uint32_t, uint32_t>;  // hour, minute
+    const Time start = hasStart ? Time{startHour, startMinute} : Time{0, 0};
+    const Time stop = hasStop ? Time{stopHour, stopMinute} : Time{23, 59};
+    if (when == "no day") {
+        return verb + "on no day: it never applies";
+    }
+    if (stop < start) {
+        return verb + when + " never: it stops at " + RuleWords::clock(stop.first, stop.second) +
+               ", before it starts at " + RuleWords::clock(start.first, start.second);
+    }
+    if (!hasStart && !hasStop) {
+        return verb + when + ", all day";
+    }
+    // Both bounds include their whole minute.
+    return verb + when + " " + RuleWords::clock(start.first, start.second) + RuleWords::DASH +
+           RuleWords::clock(stop.first, stop.second) + ":59";
 }

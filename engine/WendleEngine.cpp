@@ -57,7 +57,7 @@ public:
             into->back().port = port;
         }
     }
-    void built(const WendleEngine::TimeLimit& window, bool mustrun) {
+    void built(const WendleEngine::TimeLimit* window, bool mustrun) {
         if (into != nullptr) {
             into->back().window = window;
             into->back().mustrun = mustrun;
@@ -80,7 +80,7 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
     : cWlog2("WendleEngine"), clock([] { return std::time(nullptr); }) {
     Recorder told(record);
 
-    told.building("output", section["output"], Kind::OUTPUT);
+    told.building(EntryPath::rooted("output"), section["output"], Kind::OUTPUT);
     output.parse(section["output"]);
     told.built(&output);
 
@@ -90,7 +90,8 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
         std::size_t index = 0;
         for (auto it = triggers.begin(); it != triggers.end(); ++it, ++index) {
             nlohmann::json& entry = *it;
-            const std::string path = EntryPath::element("triggers", triggers, it, index);
+            const std::string path =
+                EntryPath::rooted(EntryPath::element("triggers", triggers, it, index));
             // Skipped unless its type says otherwise; the type's test may throw.
             told.building(path, entry, Kind::SKIPPED);
             log << entry.dump() << std::endl;
@@ -98,15 +99,15 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
                 told.buildingAs(Kind::DIGITAL);
                 log << "Digital" << std::endl;
                 digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
+                digital_triggers.back()->path = path;
                 digital_index.add(digital_triggers.back().get());
-                paths.digital.push_back(EntryPath::rooted(path));
                 told.built(digital_triggers.back().get());
             } else if (entry["type"] == "analog") {
                 told.buildingAs(Kind::ANALOG);
                 log << "Analog" << std::endl;
                 analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
+                analog_triggers.back()->path = path;
                 analog_index.add(analog_triggers.back().get());
-                paths.analog.push_back(EntryPath::rooted(path));
                 told.built(analog_triggers.back().get());
             } else {
                 told.built();
@@ -115,23 +116,23 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
 
         nlohmann::json& limits = section["timelimits"];
         if (!limits.is_null()) {
+            // Reserved, as many as the loop meets: the build record points
+            // into the lists.
+            mustrun_limits.reserve(limits.size());
+            exclude_limits.reserve(limits.size());
             index = 0;
             for (auto it = limits.begin(); it != limits.end(); ++it, ++index) {
                 nlohmann::json& entry = *it;
-                const std::string path = EntryPath::element("timelimits", limits, it, index);
+                const std::string path =
+                    EntryPath::rooted(EntryPath::element("timelimits", limits, it, index));
                 told.building(path, entry, Kind::WINDOW);
                 log << entry.dump() << std::endl;
                 const RuleText::Fields fields = RuleText::read(entry, RuleText::windowKeys());
-                TimeLimit limit(fields);
                 const bool mustrun = fields.mustrun == "true";
-                told.built(limit, mustrun);
-                if (mustrun) {
-                    mustrun_limits.push_back(std::move(limit));
-                    paths.mustrun.push_back(EntryPath::rooted(path));
-                } else {
-                    exclude_limits.push_back(std::move(limit));
-                    paths.exclude.push_back(EntryPath::rooted(path));
-                }
+                std::vector<TimeLimit>& list = mustrun ? mustrun_limits : exclude_limits;
+                list.emplace_back(fields);
+                list.back().path = path;
+                told.built(&list.back(), mustrun);
             }
         }
     }
@@ -330,28 +331,14 @@ void WendleEngine::update_trigger(cObjectDInput* input) {
 }
 
 /*
- * The decision: any trigger asking for release releases; an active must-run
- * window releases whatever the triggers say; an active exclude window
- * inhibits whatever else holds. Every rule is asked, every window logged.
+ * The decision, taken once: the output goes where it says, and the write
+ * and the switching history tell that one value.
  */
 void WendleEngine::update_output() {
-    bool release = false;
-
-    for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
-        if (trigger->shouldRelease()) {
-            release = true;
-        }
-    }
-    for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
-        if (trigger->shouldRelease()) {
-            release = true;
-        }
-    }
-
     // One reading of the clock for the whole poll: every window is judged
     // at the same minute.
-    const std::tm now = LocalTime::of(clock());
-    release = decide(release, now);
+    decision = decide(LocalTime::of(clock()));
+    const bool release = decision.release;
 
     if (release) {
         output.Release();
@@ -380,28 +367,44 @@ void WendleEngine::update_output() {
     history.wrote(
         state, outcome,
         history.wants(state, outcome)
-            ? SwitchHistory::sentence(RuleWords::port(output), state, release, causes(release, now))
+            ? SwitchHistory::sentence(RuleWords::port(output), state, release, decision.causes())
             : std::string());
 }
 
-// A must-run window overrides the triggers, an exclude window everything.
-bool WendleEngine::decide(bool triggersRelease, const std::tm& now) {
+/*
+ * Any trigger asking for release releases; an active must-run window
+ * releases whatever the triggers say; an active exclude window inhibits
+ * whatever else holds. Every rule is asked, every window logged.
+ */
+WendleEngine::Decision WendleEngine::decide(const std::tm& now) {
     // Asked outside a poll too (a week's plan), so it looks again.
     tracing = debug.isEnabled();
-    bool release = triggersRelease;
-    askWindows(mustrun_limits, now, "Include Trigger", true, release);
-    askWindows(exclude_limits, now, "Exclude Trigger", false, release);
-    return release;
+    Decision made;
+    for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
+        if (trigger->shouldRelease()) {
+            made.analog.push_back(trigger.get());
+        }
+    }
+    for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
+        if (trigger->shouldRelease()) {
+            made.digital.push_back(trigger.get());
+        }
+    }
+    askWindows(mustrun_limits, now, "Include Trigger", made.mustrun);
+    askWindows(exclude_limits, now, "Exclude Trigger", made.exclude);
+    made.release = made.exclude.empty() &&
+                   !(made.analog.empty() && made.digital.empty() && made.mustrun.empty());
+    return made;
 }
 
-// Asks every window of one list, in order, and logs its answer; an active
-// window sets the decision to `verdict`.
+// Asks every window of one list, in order, logs its answer and keeps the
+// active ones.
 void WendleEngine::askWindows(const std::vector<TimeLimit>& limits, const std::tm& now,
-                              const char* heading, bool verdict, bool& release) {
+                              const char* heading, std::vector<const TimeLimit*>& active) {
     for (const TimeLimit& limit : limits) {
         const bool inRange = limit.isInRange(now);
         if (inRange) {
-            release = verdict;
+            active.push_back(&limit);
         }
         if (tracing) {
             debug << heading << std::endl;
@@ -410,40 +413,13 @@ void WendleEngine::askWindows(const std::vector<TimeLimit>& limits, const std::t
     }
 }
 
-/*
- * Who decided: every rule that asks for release, in the decision's order
- * (analog triggers, digital triggers, must-run windows), made a release; an
- * active exclude window made an inhibit over them. Asked only when the
- * history tells a change, so it may take its time.
- */
-SwitchHistory::Causes WendleEngine::causes(bool release, const std::tm& now) {
-    std::vector<std::string> asking;
-    for (std::size_t i = 0; i < analog_triggers.size(); ++i) {
-        if (analog_triggers[i]->shouldRelease()) {
-            asking.push_back(paths.analog[i] + ": " + RuleWords::asking(*analog_triggers[i]));
-        }
+std::string WendleEngine::BuildRecord::words() const {
+    switch (kind) {
+        case Kind::WINDOW:
+            return window->words(mustrun);
+        case Kind::DIGITAL:
+            return digital().condition();
+        default:
+            return analog().condition();
     }
-    for (std::size_t i = 0; i < digital_triggers.size(); ++i) {
-        if (digital_triggers[i]->shouldRelease()) {
-            asking.push_back(paths.digital[i] + ": " + RuleWords::reading(*digital_triggers[i]));
-        }
-    }
-    for (std::size_t i = 0; i < mustrun_limits.size(); ++i) {
-        if (mustrun_limits[i].isInRange(now)) {
-            asking.push_back(paths.mustrun[i] + ": " + RuleWords::window(mustrun_limits[i], true));
-        }
-    }
-    SwitchHistory::Causes causes;
-    if (release) {
-        causes.by = std::move(asking);
-        return causes;
-    }
-    for (std::size_t i = 0; i < exclude_limits.size(); ++i) {
-        if (exclude_limits[i].isInRange(now)) {
-            causes.by.push_back(paths.exclude[i] + ": " +
-                                RuleWords::window(exclude_limits[i], false));
-        }
-    }
-    causes.over = std::move(asking);
-    return causes;
 }

@@ -6,13 +6,13 @@
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "ObjectService.h"
 #include "PortIndex.h"
 #include "RuleText.h"
+#include "RuleWords.h"
 #include "SwitchHistory.h"
 #include "cObjectAInput.h"
 #include "cObjectClient.h"
@@ -61,8 +61,14 @@ public:
         ~DigitalTrigger() override;
 
         bool shouldRelease();
+        // "releases while DI1 on device a1 is in alarm"
+        std::string condition();
+        // What it reads now: "DI1 on device a1 in alarm", "... not reported".
+        std::string reading();
 
         int32_t operation = OPERATION_NONE;
+        // Where the document gave it: "cfg.triggers[0]".
+        std::string path;
     };
 
     // A rule on an analog input's calculated value against a level.
@@ -78,16 +84,24 @@ public:
         ~AnalogTrigger() override;
 
         bool shouldRelease();
+        // "releases while AI1 on device a1 is above 25"
+        std::string condition();
+        // What it reads now: "AI1 on device a1 at 61".
+        std::string reading();
+        // A reading that asks for release, with the level it passed:
+        // "AI1 on device a1 at 61 (above 60)".
+        std::string asking();
 
         int32_t operation = OPERATION_NONE;
         float level = 0.0F;
+        std::string path;
     };
 
     // One weekly window, its bounds' minutes included.
     class TimeLimit : public RuleText::Window {
     public:
         // Days are numbered as the local time's weekday: 0 is Sunday.
-        static constexpr int DAYS_IN_WEEK = 7;
+        static constexpr int DAYS_IN_WEEK = RuleWords::DAYS_IN_WEEK;
 
         explicit TimeLimit(nlohmann::json entry);
         // From the keys of an entry, already read.
@@ -97,13 +111,37 @@ public:
         bool isInRange() const;
         // The same test against a given broken-down local time.
         bool isInRange(const std::tm& now) const;
+        // "forces release Mon–Fri 07:30–08:00:59", or why it never applies.
+        std::string words(bool mustrun) const;
+
+        std::string path;
+    };
+
+    /*
+     * What the rules say at one local time: release or inhibit, the
+     * triggers that asked for release and the windows that were active, in
+     * the order asked. The poll writes it; the switching history and the
+     * checker tell it. The rules are the engine's, lent.
+     */
+    struct Decision {
+        bool release = false;
+        std::vector<AnalogTrigger*> analog;
+        std::vector<DigitalTrigger*> digital;
+        std::vector<const TimeLimit*> mustrun;
+        std::vector<const TimeLimit*> exclude;
+
+        bool asked(const cObjectPort* trigger) const;
+        bool active(const TimeLimit* window) const;
+        // Each rule behind it as "path: words": what made it so and what
+        // was overridden.
+        SwitchHistory::Causes causes() const;
     };
 
     // What the constructor made of one entry, so that a tool that checks a
     // configuration can say what every entry became and which one an error
-    // came from. Paths are relative to the section: "output",
-    // "triggers[2]", "timelimits[0]" (an object's member by its key, a lone
-    // value by its section's name).
+    // came from. Paths start at the document's root: "cfg.output",
+    // "cfg.triggers[2]", "cfg.timelimits[0]" (an object's member by its key, a
+    // lone value by its section's name).
     struct BuildRecord {
         enum class Kind { OUTPUT, DIGITAL, ANALOG, WINDOW, SKIPPED };
         std::string path;
@@ -116,12 +154,14 @@ public:
         // The port built, for the output and the triggers: the engine's, for
         // as long as it lives.
         cObjectPort* port = nullptr;
-        // The window built, and whether it must run.
-        std::optional<TimeLimit> window;
+        // The window built, also the engine's, and whether it must run.
+        const TimeLimit* window = nullptr;
         bool mustrun = false;
 
         DigitalTrigger& digital() const { return static_cast<DigitalTrigger&>(*port); }
         AnalogTrigger& analog() const { return static_cast<AnalogTrigger&>(*port); }
+        // What the entry became, as its rule says it.
+        std::string words() const;
     };
 
     // Builds the engine from the IO-data section: output port, triggers,
@@ -145,9 +185,11 @@ public:
     void update_trigger(cObjectDInput* input);
     void update_output();
 
-    // The decision of a poll at local time `now`, given whether some
-    // trigger asks for release: the windows are asked and logged in order.
-    bool decide(bool triggersRelease, const std::tm& now);
+    // Asks every trigger, then every window at local time `now` (each
+    // logged), once.
+    Decision decide(const std::tm& now);
+    // The last poll's decision, for a tool that explains it.
+    const Decision& decided() const { return decision; }
 
     // Adds every port a poll reads to `list`, in the poll's order.
     void listPorts(cObjectList& list);
@@ -166,9 +208,7 @@ private:
     // object service can be sent.
     void requireSendableRequest();
     void askWindows(const std::vector<TimeLimit>& limits, const std::tm& now, const char* heading,
-                    bool verdict, bool& release);
-    // The rules behind a decision at `now`, for the switching history.
-    SwitchHistory::Causes causes(bool release, const std::tm& now);
+                    std::vector<const TimeLimit*>& active);
 
     std::unique_ptr<ObjectService> client;
     std::function<std::time_t()> clock;
@@ -184,12 +224,7 @@ private:
     PortIndex<DigitalTrigger> digital_index;
     // Whether this poll formats its debug lines at all.
     bool tracing = false;
-
-    // Each rule's entry path from the document's root, by list and place:
-    // the switching history names rules by them.
-    struct RulePaths {
-        std::vector<std::string> analog, digital, mustrun, exclude;
-    } paths;
+    Decision decision;
     SwitchHistory history;
 };
 
