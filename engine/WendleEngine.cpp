@@ -39,34 +39,23 @@ public:
     // About to build `entry`: an error from here on is its.
     void building(std::string path, const nlohmann::json& entry, Kind kind) {
         if (into != nullptr) {
-            into->emplace_back();
-            into->back().path = std::move(path);
-            into->back().entry = entry;
-            into->back().kind = kind;
+            into->push_back({std::move(path), entry, kind});
         }
     }
-    void buildingAs(Kind kind) {
-        if (into != nullptr) {
-            into->back().kind = kind;
-        }
-    }
+    // The entry being built; one that is not kept when there is no record.
+    WendleEngine::BuildRecord& last() { return into != nullptr ? into->back() : unkept; }
     // Built: the port, the window, or nothing for a skipped entry.
-    void built(cObjectPort* port = nullptr) {
-        if (into != nullptr) {
-            into->back().built = true;
-            into->back().port = port;
-        }
-    }
-    void built(const WendleEngine::TimeLimit* window, bool mustrun) {
-        if (into != nullptr) {
-            into->back().window = window;
-            into->back().mustrun = mustrun;
-            built();
-        }
+    void built(cObjectPort* port, const WendleEngine::TimeLimit* window = nullptr,
+               bool mustrun = false) {
+        last().built = true;
+        last().port = port;
+        last().window = window;
+        last().mustrun = mustrun;
     }
 
 private:
     std::vector<WendleEngine::BuildRecord>* into;
+    WendleEngine::BuildRecord unkept;
 };
 
 }  // namespace
@@ -96,21 +85,21 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
             told.building(path, entry, Kind::SKIPPED);
             log << entry.dump() << std::endl;
             if (entry["type"] == "digital") {
-                told.buildingAs(Kind::DIGITAL);
+                told.last().kind = Kind::DIGITAL;
                 log << "Digital" << std::endl;
                 digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
                 digital_triggers.back()->path = path;
                 digital_index.add(digital_triggers.back().get());
                 told.built(digital_triggers.back().get());
             } else if (entry["type"] == "analog") {
-                told.buildingAs(Kind::ANALOG);
+                told.last().kind = Kind::ANALOG;
                 log << "Analog" << std::endl;
                 analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
                 analog_triggers.back()->path = path;
                 analog_index.add(analog_triggers.back().get());
                 told.built(analog_triggers.back().get());
             } else {
-                told.built();
+                told.built(nullptr);
             }
         }
 
@@ -132,7 +121,7 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
                 std::vector<TimeLimit>& list = mustrun ? mustrun_limits : exclude_limits;
                 list.emplace_back(fields);
                 list.back().path = path;
-                told.built(&list.back(), mustrun);
+                told.built(nullptr, &list.back(), mustrun);
             }
         }
     }
@@ -157,8 +146,7 @@ void WendleEngine::requireSendableRequest() {
     }
 }
 
-// The order of update_ports, which builds its request itself so that it
-// can trace each port and reset the digital ones on the way.
+// The one place that keeps the order of a poll's request.
 void WendleEngine::listPorts(cObjectList& list) {
     for (const std::unique_ptr<DigitalTrigger>& trigger : digital_triggers) {
         list.add(trigger.get());
@@ -237,15 +225,11 @@ void WendleEngine::update_ports() {
         }
         // A digital input the response leaves out counts as unreported.
         trigger->setPortStatus(object_codes::kStatusCleared);
-        request.add(trigger.get());
     }
-    for (const std::unique_ptr<AnalogTrigger>& trigger : analog_triggers) {
-        if (tracing) {
-            debug << "Adding Analog Trigger" << std::endl;
-        }
-        request.add(trigger.get());
+    for (std::size_t i = 0; tracing && i < analog_triggers.size(); ++i) {
+        debug << "Adding Analog Trigger" << std::endl;
     }
-    request.add(&output);
+    listPorts(request);
 
     cObjectList* response = client->get(&request);
     if (response == nullptr) {
