@@ -14,10 +14,6 @@ static_assert(object_codes::kStateNone == cObject::IOSTATE_NONE);
 static_assert(object_codes::kHigh == cObject::IOSTATE_HIGH);
 static_assert(object_codes::kLow == cObject::IOSTATE_LOW);
 
-ClientService::ClientService() = default;
-
-ClientService::~ClientService() = default;
-
 std::string ClientService::unsendable(cObjectList& request) {
     std::string why;
     return cObjectClient::fitsInAFrame(request, why) ? std::string() : why;

@@ -17,9 +17,6 @@
  */
 class ClientService : public ObjectService {
 public:
-    ClientService();
-    ~ClientService() override;
-
     // Why a read request for `request` could never be sent, or its answer
     // never received; empty if both can.
     static std::string unsendable(cObjectList& request);

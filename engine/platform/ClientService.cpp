@@ -2,10 +2,6 @@
 // no result of a write that the service may rely on.
 #include "ClientService.h"
 
-ClientService::ClientService() = default;
-
-ClientService::~ClientService() = default;
-
 std::string ClientService::unsendable(cObjectList& /*request*/) {
     return std::string();
 }
