@@ -17,9 +17,9 @@
 #include <thread>
 
 #include "BenchSupport.h"
+#include "ClientService.h"
 #include "ObjectSimulator.h"
 #include "WendleEngine.h"
-#include "cObjectClient.h"
 
 namespace {
 
@@ -167,10 +167,10 @@ void BM_PollLoopback(benchmark::State& state) {
         return;
     }
     std::unique_ptr<WendleEngine> engine = buildEngine(triggers);
-    auto client = std::make_unique<cObjectClient>();
-    cObjectClient* service = client.get();
+    auto owned = std::make_unique<ClientService>();
+    ClientService* service = owned.get();
     service->start("127.0.0.1", simulator.port());
-    engine->useClient(std::move(client));
+    engine->useService(std::move(owned));
     engine->update_ports();
 
     for (auto _ : state) {
@@ -178,8 +178,9 @@ void BM_PollLoopback(benchmark::State& state) {
     }
 
     // A failed exchange logs "Bad response" and costs nothing: make it loud.
-    if (!service->getLastError().empty()) {
-        state.SkipWithError(service->getLastError().c_str());
+    const std::string failure = service->lastFailure();
+    if (!failure.empty()) {
+        state.SkipWithError(failure.c_str());
     }
     state.counters["triggers"] = triggers;
     std::remove(logFile().c_str());

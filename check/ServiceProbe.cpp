@@ -2,13 +2,12 @@
 
 #include <string>
 
+#include "ClientService.h"
 #include "EngineSettings.h"
 #include "ObjectCodes.h"
-#include "ObjectLibrary.h"
 #include "PortKey.h"
 #include "RuleWords.h"
 #include "cObjectAInput.h"
-#include "cObjectClient.h"
 #include "cObjectDInput.h"
 #include "cObjectDOutput.h"
 #include "cObjectList.h"
@@ -53,12 +52,12 @@ bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::os
     request.setMsgType(engine_settings::kReadObjects);
     engine.listPorts(request);
 
-    cObjectClient client;
+    ClientService service;
     out << "Probe of the object service at " << host << ":" << port << ":\n";
-    client.start(host, port);
-    cObjectList* response = client.get(&request);
+    service.start(host, port);
+    cObjectList* response = service.get(&request);
     if (response == nullptr) {
-        out << "  cannot read from it: " << ObjectLibrary::lastFailure(client) << "\n";
+        out << "  cannot read from it: " << service.lastFailure() << "\n";
         return false;
     }
 

@@ -5,10 +5,10 @@
 #include "cObjectList.h"
 
 /*
- * The three things the engine asks of the object service. The service's
- * client does not lend itself to standing in (a controller's library has
- * no virtual operations), so a tool that answers a poll from memory, such
- * as tarwendle-check's explained moments, stands in here instead.
+ * The three things the engine asks of the object service, and the one
+ * place to stand in for it: the build's library (ClientService), memory
+ * (MemoryService), or a test's own. The library's client cannot stand in
+ * itself, since a controller's library has no virtual operations.
  */
 class ObjectService {
 public:

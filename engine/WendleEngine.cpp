@@ -19,7 +19,6 @@
 #include "EntryPath.h"
 #include "LocalTime.h"
 #include "ObjectCodes.h"
-#include "ObjectLibrary.h"
 #include "PortKey.h"
 #include "PortLabel.h"
 #include "RuleWords.h"
@@ -126,7 +125,7 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
         }
     }
 
-    client = std::make_unique<ClientService>(std::make_unique<cObjectClient>());
+    client = std::make_unique<ClientService>();
     requireSendableRequest();
 }
 
@@ -140,7 +139,7 @@ void WendleEngine::requireSendableRequest() {
     cObjectList probe;
     probe.setMsgType(engine_settings::kReadObjects);
     listPorts(probe);
-    const std::string why = ObjectLibrary::unsendable(probe);
+    const std::string why = ClientService::unsendable(probe);
     if (!why.empty()) {
         throw std::length_error(why);
     }
@@ -155,10 +154,6 @@ void WendleEngine::listPorts(cObjectList& list) {
         list.add(trigger.get());
     }
     list.add(&output);
-}
-
-void WendleEngine::useClient(std::unique_ptr<cObjectClient> replacement) {
-    client = std::make_unique<ClientService>(std::move(replacement));
 }
 
 void WendleEngine::useService(std::unique_ptr<ObjectService> replacement) {

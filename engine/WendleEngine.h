@@ -15,7 +15,6 @@
 #include "RuleWords.h"
 #include "SwitchHistory.h"
 #include "cObjectAInput.h"
-#include "cObjectClient.h"
 #include "cObjectDInput.h"
 #include "cObjectDOutput.h"
 #include "cWlog2.h"
@@ -195,9 +194,6 @@ public:
     void listPorts(cObjectList& list);
     OutputPort& getOutput() { return output; }
 
-    // Talks to the object service through another client (of our own
-    // library, whose operations tests and benchmarks may override).
-    void useClient(std::unique_ptr<cObjectClient> replacement);
     // Talks to something else in the object service's place.
     void useService(std::unique_ptr<ObjectService> replacement);
     // Judges the windows at the instants `clock` gives instead of now.

@@ -111,8 +111,6 @@ cObjectClient::cObjectClient()
     keepLargeBlocksMapped();
 }
 
-cObjectClient::~cObjectClient() = default;
-
 bool cObjectClient::start(const char* newHost, int newPort) {
     host = newHost != nullptr ? newHost : "";
     port = newPort;

@@ -44,21 +44,19 @@ public:
     static constexpr std::size_t LARGE_BLOCK_BYTES = 128 * 1024;
 
     cObjectClient();
-    // Virtual so that tests and benchmarks can stand in for the service.
-    virtual ~cObjectClient();
 
     cObjectClient(const cObjectClient&) = delete;
     cObjectClient& operator=(const cObjectClient&) = delete;
 
     // Records where the service is and connects. Returns whether it did.
-    virtual bool start(const char* host, int port);
+    bool start(const char* host, int port);
 
     // Reads the current objects named in the request. The reply belongs to
     // the client and stays valid until the next get; null on any failure.
-    virtual cObjectList* get(cObjectList* request);
+    cObjectList* get(cObjectList* request);
 
     // Writes one object; true when the service acknowledged and applied it.
-    virtual bool set(cObject* object);
+    bool set(cObject* object);
 
     // Bound of each connect, and of each request's send and receive
     // together; clamped to 1..MAX_TIMEOUT_MS.

@@ -12,23 +12,23 @@
 #include <string>
 #include <utility>
 
+#include "ObjectService.h"
 #include "RunningFailure.h"
 #include "WendleEngine.h"
-#include "cObjectClient.h"
 
 namespace {
 
 // An object service whose every read fails in a way the engine does not
 // handle: whatever `failure` does escapes the poll.
-class FailingClient : public cObjectClient {
+class FailingService : public ObjectService {
 public:
-    explicit FailingClient(std::function<void()> failure) : failure(std::move(failure)) {}
-    bool start(const char* /*host*/, int /*port*/) override { return true; }
+    explicit FailingService(std::function<void()> failure) : failure(std::move(failure)) {}
+    void start(const char* /*host*/, int /*port*/) override {}
     cObjectList* get(cObjectList* /*request*/) override {
         failure();
         return nullptr;
     }
-    bool set(cObject* /*object*/) override { return true; }
+    Write set(cObject* /*object*/) override { return Write::APPLIED; }
 
 private:
     std::function<void()> failure;
@@ -58,7 +58,7 @@ TEST(RunningFailureTest, AbortsNamingTheFailureAndThatTheServiceRan) {
     };
     for (const auto& c : cases) {
         WendleEngine engine(nlohmann::json{{"output", {{"label", "DO1"}, {"deviceid", "a1"}}}});
-        engine.useClient(std::make_unique<FailingClient>(c.failure));
+        engine.useService(std::make_unique<FailingService>(c.failure));
         const std::string line = std::string(
                                      "tarwendle: failed while running, after start-up "
                                      "had completed: ") +
