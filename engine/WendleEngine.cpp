@@ -57,6 +57,16 @@ private:
     WendleEngine::BuildRecord unkept;
 };
 
+// A trigger built from a copy of `entry`, kept in its list and index.
+template <typename Trigger>
+Trigger* added(const nlohmann::json& entry, const std::string& path,
+               std::vector<std::unique_ptr<Trigger>>& list, PortIndex<Trigger>& index) {
+    list.push_back(std::make_unique<Trigger>(entry));
+    list.back()->path = path;
+    index.add(list.back().get());
+    return list.back().get();
+}
+
 }  // namespace
 
 /*
@@ -86,17 +96,11 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
             if (entry["type"] == "digital") {
                 told.last().kind = Kind::DIGITAL;
                 log << "Digital" << std::endl;
-                digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
-                digital_triggers.back()->path = path;
-                digital_index.add(digital_triggers.back().get());
-                told.built(digital_triggers.back().get());
+                told.built(added(entry, path, digital_triggers, digital_index));
             } else if (entry["type"] == "analog") {
                 told.last().kind = Kind::ANALOG;
                 log << "Analog" << std::endl;
-                analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
-                analog_triggers.back()->path = path;
-                analog_index.add(analog_triggers.back().get());
-                told.built(analog_triggers.back().get());
+                told.built(added(entry, path, analog_triggers, analog_index));
             } else {
                 told.built(nullptr);
             }
