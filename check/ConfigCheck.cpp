@@ -13,12 +13,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <regex>
 #include <utility>
 
 #include "Config.h"
+#include "ConstructionTrace.h"
 #include "EntryPath.h"
 #include "RuleText.h"
 #include "StartUp.h"
@@ -70,13 +70,8 @@ std::string blameDays(const std::string& path, const json& days, const std::stri
 // own conversion fails with `what`; "" if none does.
 std::string blame(const std::string& path, const json& entry, const RuleText::Keys& keys,
                   const std::string& what) {
-    // A blame is not a build: the conversions' traces are not shown, and
-    // standard output is left as it was found, whatever leaves here.
-    struct Muted {
-        const std::ios::iostate saved = std::cout.rdstate();
-        Muted() { std::cout.setstate(std::ios::badbit); }
-        ~Muted() { std::cout.clear(saved); }
-    } muted;
+    // A blame is not a build: the conversions' traces are not shown.
+    const ConstructionTrace dropped(ConstructionTrace::nowhere());
     std::string found;
     for (const RuleText::Key& key : keys) {
         const json value = EntryPath::member(entry, key.name);

@@ -1,6 +1,6 @@
-#include <iostream>
 #include <string>
 
+#include "ConstructionTrace.h"
 #include "RuleText.h"
 #include "WendleEngine.h"
 
@@ -13,7 +13,7 @@ WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
         }
     }
     level = fields.level;
-    std::cout << "Level set to '" << level << "' " << std::endl;
+    ConstructionTrace::out() << "Level set to '" << level << "' " << std::endl;
 }
 
 WendleEngine::AnalogTrigger::~AnalogTrigger() = default;

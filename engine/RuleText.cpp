@@ -3,10 +3,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <iostream>
 #include <limits>
 #include <stdexcept>
 
+#include "ConstructionTrace.h"
 #include "LocalTime.h"
 
 namespace {
@@ -68,10 +68,10 @@ const RuleText::Keys& RuleText::limitKeys() {
              // member values, nothing for null, and any other value once.
              // Traced as read, then the weekday the days meet today.
              for (const nlohmann::json& element : v) {
-                 std::cout << "Day " << element.dump() << std::endl;
+                 ConstructionTrace::out() << "Day " << element.dump() << std::endl;
                  f.window.days.push_back(toDay(element));
              }
-             std::cout << " Day of week: " << LocalTime::now().tm_wday << std::endl;
+             ConstructionTrace::out() << " Day of week: " << LocalTime::now().tm_wday << std::endl;
          }},
         {"from",
          [](const nlohmann::json& v, Fields& f) {
