@@ -17,6 +17,7 @@
 #include "ConfigLint.h"
 #include "ConstructionTrace.h"
 #include "EngineSettings.h"
+#include "EntryPath.h"
 #include "MomentExplainer.h"
 #include "ObjectCodes.h"
 #include "Paths.h"
@@ -120,7 +121,8 @@ bool parse(const std::vector<std::string>& arguments, Options& options, bool& he
 
 void describeRules(ConfigCheck& check, std::ostream& out) {
     out << "Rules:\n"
-        << "  cfg.output: " << RuleWords::output(check.getEngine()->getOutput()) << "\n";
+        << "  " << EntryPath::rooted(RuleText::OUTPUT) << ": "
+        << RuleWords::output(check.getEngine()->getOutput()) << "\n";
     using Kind = ConfigCheck::Kind;
     for (const ConfigCheck::Record* entry :
          check.built({Kind::DIGITAL, Kind::ANALOG, Kind::WINDOW})) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "EngineSettings.h"
+#include "EntryPath.h"
 #include "ObjectCodes.h"
 #include "ObjectLibrary.h"
 #include "PortKey.h"
@@ -75,6 +76,6 @@ bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::os
          check.built({ConfigCheck::Kind::DIGITAL, ConfigCheck::Kind::ANALOG})) {
         report(trigger->path, trigger->port->getType(), *trigger->port);
     }
-    report("cfg.output", object_codes::kDigitalOutput, engine.getOutput());
+    report(EntryPath::rooted(RuleText::OUTPUT), object_codes::kDigitalOutput, engine.getOutput());
     return all;
 }

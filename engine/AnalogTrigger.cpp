@@ -8,7 +8,7 @@ WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
     const RuleText::Fields fields = RuleText::read(entry, RuleText::analogKeys(), this);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
     for (const int32_t code : {OPERATION_GT, OPERATION_LT}) {
-        if (entry["operation"] == OPERATIONS[code]) {
+        if (entry[RuleText::OPERATION] == OPERATIONS[code]) {
             operation = code;
         }
     }

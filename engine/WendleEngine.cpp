@@ -81,10 +81,10 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
     Recorder told(record);
 
     told.building("output", section["output"], Kind::OUTPUT);
-    output.parse(section["output"]);
+    output.parse(section[RuleText::OUTPUT]);
     told.built(&output);
 
-    nlohmann::json& triggers = section["triggers"];
+    nlohmann::json& triggers = section[RuleText::TRIGGERS];
     if (!triggers.is_null()) {
         log << "Found some triggers..." << triggers.size() << " of them" << std::endl;
         std::size_t index = 0;
@@ -94,14 +94,14 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
             // Skipped unless its type says otherwise; the type's test may throw.
             told.building(path, entry, Kind::SKIPPED);
             log << entry.dump() << std::endl;
-            if (entry["type"] == "digital") {
+            if (entry[RuleText::TYPE] == RuleText::DIGITAL) {
                 told.buildingAs(Kind::DIGITAL);
                 log << "Digital" << std::endl;
                 digital_triggers.push_back(std::make_unique<DigitalTrigger>(entry));
                 digital_index.add(digital_triggers.back().get());
                 paths.digital.push_back(EntryPath::rooted(path));
                 told.built(digital_triggers.back().get());
-            } else if (entry["type"] == "analog") {
+            } else if (entry[RuleText::TYPE] == RuleText::ANALOG) {
                 told.buildingAs(Kind::ANALOG);
                 log << "Analog" << std::endl;
                 analog_triggers.push_back(std::make_unique<AnalogTrigger>(entry));
@@ -113,7 +113,7 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
             }
         }
 
-        nlohmann::json& limits = section["timelimits"];
+        nlohmann::json& limits = section[RuleText::TIMELIMITS];
         if (!limits.is_null()) {
             index = 0;
             for (auto it = limits.begin(); it != limits.end(); ++it, ++index) {
