@@ -1,6 +1,5 @@
 #include "BenchSupport.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 #include <log4cpp/Category.hh>
 #include <log4cpp/FileAppender.hh>
@@ -8,7 +7,6 @@
 #include <log4cpp/Priority.hh>
 
 #include <cstdio>
-#include <iostream>
 
 namespace bench {
 
@@ -96,26 +94,6 @@ void configureLogging(Logging level, const std::string& file) {
     appender->setLayout(layout.release());
     root.addAppender(appender.release());
     root.setPriority(level == Logging::DEBUG ? log4cpp::Priority::DEBUG : log4cpp::Priority::INFO);
-}
-
-SilencedStdout::SilencedStdout() {
-    std::cout.flush();
-    std::fflush(stdout);
-    saved = dup(STDOUT_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) {
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-}
-
-SilencedStdout::~SilencedStdout() {
-    std::cout.flush();
-    std::fflush(stdout);
-    if (saved >= 0) {
-        dup2(saved, STDOUT_FILENO);
-        close(saved);
-    }
 }
 
 }  // namespace bench

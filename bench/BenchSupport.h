@@ -36,18 +36,6 @@ std::unique_ptr<MemoryService> answeringService(int triggers);
 enum class Logging { INFO, DEBUG };
 void configureLogging(Logging level, const std::string& file);
 
-// Sends standard output to /dev/null while alive (construction traces).
-class SilencedStdout {
-public:
-    SilencedStdout();
-    ~SilencedStdout();
-    SilencedStdout(const SilencedStdout&) = delete;
-    SilencedStdout& operator=(const SilencedStdout&) = delete;
-
-private:
-    int saved = -1;
-};
-
 }  // namespace bench
 
 #endif

@@ -18,6 +18,7 @@
 
 #include "BenchSupport.h"
 #include "ClientService.h"
+#include "ConstructionTrace.h"
 #include "ObjectSimulator.h"
 #include "WendleEngine.h"
 
@@ -31,7 +32,7 @@ const std::string& logFile() {
 }
 
 std::unique_ptr<WendleEngine> buildEngine(const nlohmann::json& section) {
-    bench::SilencedStdout quiet;
+    const ConstructionTrace dropped(ConstructionTrace::nowhere());
     return std::make_unique<WendleEngine>(section);
 }
 std::unique_ptr<WendleEngine> buildEngine(int triggers) {
@@ -191,7 +192,7 @@ void BM_Construct(benchmark::State& state) {
     const int entries = static_cast<int>(state.range(0));
     bench::configureLogging(bench::Logging::INFO, logFile());
     const nlohmann::json section = bench::section(entries);
-    bench::SilencedStdout quiet;
+    const ConstructionTrace dropped(ConstructionTrace::nowhere());
     for (auto _ : state) {
         WendleEngine engine(section);
         benchmark::DoNotOptimize(&engine);

@@ -1,14 +1,13 @@
 /*
  * One run: read the options, check the file as the service would start
- * from it, then show what was asked for. The rule classes trace their
- * construction on standard output; that is caught for the whole run, so
- * the report stays clean, and shown on request (--trace).
+ * from it, then show what was asked for. The rule classes' construction
+ * traces are kept aside for the whole run, so the report stays clean, and
+ * shown on request (--trace).
  */
 #include "CheckCommand.h"
 
 #include <ctime>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <set>
@@ -16,7 +15,9 @@
 
 #include "ConfigCheck.h"
 #include "ConfigLint.h"
+#include "ConstructionTrace.h"
 #include "EngineSettings.h"
+#include "EntryPath.h"
 #include "MomentExplainer.h"
 #include "ObjectCodes.h"
 #include "Paths.h"
@@ -118,23 +119,10 @@ bool parse(const std::vector<std::string>& arguments, Options& options, bool& he
     return true;
 }
 
-// Restores standard output's buffer however the run ends.
-class CaughtStdout {
-public:
-    CaughtStdout() : saved(std::cout.rdbuf(caught.rdbuf())) {}
-    ~CaughtStdout() { std::cout.rdbuf(saved); }
-    CaughtStdout(const CaughtStdout&) = delete;
-    CaughtStdout& operator=(const CaughtStdout&) = delete;
-    std::string text() const { return caught.str(); }
-
-private:
-    std::ostringstream caught;
-    std::streambuf* saved;
-};
-
 void describeRules(ConfigCheck& check, std::ostream& out) {
     out << "Rules:\n"
-        << "  cfg.output: drives " << RuleWords::port(check.getEngine()->getOutput()) << "\n";
+        << "  " << EntryPath::rooted(RuleText::OUTPUT) << ": drives "
+        << RuleWords::port(check.getEngine()->getOutput()) << "\n";
     using Kind = ConfigCheck::Kind;
     for (const ConfigCheck::Record* entry :
          check.built({Kind::DIGITAL, Kind::ANALOG, Kind::WINDOW})) {
@@ -161,7 +149,8 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
         return STARTS;
     }
 
-    CaughtStdout traces;
+    std::ostringstream traces;
+    const ConstructionTrace caught(traces);
     ConfigCheck check(options.file);
     if (!check.starts()) {
         const std::vector<std::string>& error = check.error();
@@ -172,7 +161,7 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
         }
         out << options.file << ": the service would not start\n";
         if (options.trace) {
-            out << "Construction traces:\n" << traces.text();
+            out << "Construction traces:\n" << traces.str();
         }
         return FAILS;
     }
@@ -215,7 +204,7 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
         WeekChart::write(*plan, terminalColumns >= WeekChart::FINE_WIDTH ? 15 : 30, out);
     }
     if (options.trace) {
-        out << "Construction traces:\n" << traces.text();
+        out << "Construction traces:\n" << traces.str();
     }
     if (options.strict && warned) {
         out << "--strict: the warnings fail the check\n";

@@ -13,12 +13,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
-#include <map>
 #include <regex>
 #include <utility>
 
 #include "Config.h"
+#include "ConstructionTrace.h"
 #include "EntryPath.h"
 #include "RuleText.h"
 #include "StartUp.h"
@@ -41,25 +40,17 @@ std::string notObject(const std::string& path, const json& value, const std::str
     return path + ": " + shown(value, SHOWN_VALUE) + " is not an object (" + what + ")";
 }
 
-// What a key's value should have been, as the blame says it.
-const char* meaning(const std::string& key) {
-    static const std::map<std::string, const char*> meanings{
-        {"label", "is not a port label"}, {"deviceid", "is not a device id text"},
-        {"value", "is not a number"},     {"mustrun", "is not a text"},
-        {"from", "is not a time of day"}, {"to", "is not a time of day"}};
-    return meanings.at(key);
-}
-
 // The days of a window, element by element, as the limit iterates them.
-std::string blameDays(const std::string& path, const json& days, const std::string& what) {
+std::string blameDays(const std::string& path, const RuleText::Key& key, const json& days,
+                      const std::string& what) {
     std::size_t index = 0;
     for (auto it = days.begin(); it != days.end(); ++it, ++index) {
         try {
             (void)RuleText::toDay(*it);
         } catch (const std::exception& failure) {
             if (what == failure.what()) {
-                return EntryPath::element(path + ".days", days, it, index) + ": " +
-                       shown(*it, SHOWN_VALUE) + " is not a day of the week (" + what + ")";
+                return EntryPath::element(path + "." + key.name, days, it, index) + ": " +
+                       shown(*it, SHOWN_VALUE) + " " + key.meaning + " (" + what + ")";
             }
         }
     }
@@ -70,13 +61,8 @@ std::string blameDays(const std::string& path, const json& days, const std::stri
 // own conversion fails with `what`; "" if none does.
 std::string blame(const std::string& path, const json& entry, const RuleText::Keys& keys,
                   const std::string& what) {
-    // A blame is not a build: the conversions' traces are not shown, and
-    // standard output is left as it was found, whatever leaves here.
-    struct Muted {
-        const std::ios::iostate saved = std::cout.rdstate();
-        Muted() { std::cout.setstate(std::ios::badbit); }
-        ~Muted() { std::cout.clear(saved); }
-    } muted;
+    // A blame is not a build: the conversions' traces are not shown.
+    const ConstructionTrace dropped(ConstructionTrace::nowhere());
     std::string found;
     for (const RuleText::Key& key : keys) {
         const json value = EntryPath::member(entry, key.name);
@@ -89,13 +75,13 @@ std::string blame(const std::string& path, const json& entry, const RuleText::Ke
             if (what != failure.what()) {
                 continue;
             }
-            if (std::string(key.name) == "days") {
-                found = blameDays(path, value, what);
+            if (key.name == std::string(RuleText::DAYS)) {
+                found = blameDays(path, key, value, what);
             } else {
                 const bool absent = !entry.is_object() || !entry.contains(key.name);
                 found = path + "." + key.name + ": " +
                         (absent ? std::string("is missing")
-                                : shown(value, SHOWN_VALUE) + " " + meaning(key.name)) +
+                                : shown(value, SHOWN_VALUE) + " " + key.meaning) +
                         " (" + what + ")";
             }
             break;
@@ -118,12 +104,13 @@ ConfigCheck::ConfigCheck(std::string path) : file(std::move(path)) {
         if (startUp.step() != StartUp::Step::READING_SETTING) {
             throw;
         }
-        // Type error 305: "ovt" is not an object; any other: the setting is
-        // not a text.
+        // Type error 305: the section is not an object; any other: the
+        // setting is not a text.
         const auto* typeError = dynamic_cast<const json::type_error*>(&failure);
+        const std::string settings = Config::SETTINGS;
         errorLines.push_back(typeError != nullptr && typeError->id == 305
-                                 ? std::string("ovt: is not an object (") + failure.what() + ")"
-                                 : std::string("ovt.") + StartUp::SETTING + ": is not a text (" +
+                                 ? settings + ": is not an object (" + failure.what() + ")"
+                                 : settings + "." + StartUp::SETTING + ": is not a text (" +
                                        failure.what() + ")");
         return;
     }

@@ -86,30 +86,32 @@ void ConfigLint::readableByService(const std::string& file) {
 
 void ConfigLint::section(const json& cfg) {
     if (cfg.is_null()) {
-        warn("cfg",
+        warn(EntryPath::SECTION,
              "is missing: no rule is built, and the output written is port \"\" of "
              "device 0");
         return;
     }
-    unknownMembers("cfg", cfg, {"output", "triggers", "timelimits"});
-    if (EntryPath::member(cfg, "triggers").is_null() &&
-        !EntryPath::member(cfg, "timelimits").is_null()) {
-        warn("cfg.timelimits",
+    unknownMembers(EntryPath::SECTION, cfg,
+                   {RuleText::OUTPUT, RuleText::TRIGGERS, RuleText::TIMELIMITS});
+    if (EntryPath::member(cfg, RuleText::TRIGGERS).is_null() &&
+        !EntryPath::member(cfg, RuleText::TIMELIMITS).is_null()) {
+        warn(EntryPath::rooted(RuleText::TIMELIMITS),
              "is ignored: windows are read only when \"triggers\" is present and not null "
              "(an empty list will do)");
     }
 }
 
 void ConfigLint::output(const json& cfg) {
-    const json out = EntryPath::member(cfg, "output");
+    const std::string path = EntryPath::rooted(RuleText::OUTPUT);
+    const json out = EntryPath::member(cfg, RuleText::OUTPUT);
     if (out.is_null()) {
         if (!cfg.is_null()) {
-            warn("cfg.output", "is missing: the output written is port \"\" of device 0");
+            warn(path, "is missing: the output written is port \"\" of device 0");
         }
         return;
     }
-    unknownMembers("cfg.output", out, {}, RuleText::portKeys());
-    deviceId("cfg.output.deviceid", out);
+    unknownMembers(path, out, {}, RuleText::portKeys());
+    deviceId(path, out);
 }
 
 void ConfigLint::unknownMembers(const std::string& path, const json& entry,
@@ -127,8 +129,9 @@ void ConfigLint::unknownMembers(const std::string& path, const json& entry,
     }
 }
 
-void ConfigLint::deviceId(const std::string& path, const json& entry) {
-    const std::string text = EntryPath::member(entry, "deviceid").get<std::string>();
+void ConfigLint::deviceId(const std::string& entryPath, const json& entry) {
+    const std::string path = entryPath + "." + RuleText::DEVICE_ID;
+    const std::string text = EntryPath::member(entry, RuleText::DEVICE_ID).get<std::string>();
     RuleText::Use use;
     const std::string readAs = RuleWords::device(RuleText::toDeviceId(text, &use));
     const std::string quoted = json(text).dump();
@@ -149,36 +152,37 @@ void ConfigLint::trigger(const ConfigCheck::Record& trigger) {
     using Digital = WendleEngine::DigitalTrigger;
     using Analog = WendleEngine::AnalogTrigger;
     const bool digital = trigger.kind == ConfigCheck::Kind::DIGITAL;
-    unknownMembers(trigger.path, entry, {"type", "operation"},
+    unknownMembers(trigger.path, entry, {RuleText::TYPE, RuleText::OPERATION},
                    digital ? RuleText::portKeys() : RuleText::analogKeys());
     const char* const* words = digital ? Digital::OPERATIONS : Analog::OPERATIONS;
     if (digital ? trigger.digital().operation == Digital::OPERATION_NONE
                 : trigger.analog().operation == Analog::OPERATION_NONE) {
-        warn(trigger.path + ".operation",
-             neither(EntryPath::member(entry, "operation"), words[0], words[1]) +
+        warn(trigger.path + "." + RuleText::OPERATION,
+             neither(EntryPath::member(entry, RuleText::OPERATION), words[0], words[1]) +
                  ": the trigger never releases");
     }
     if (!digital) {
         if (std::isnan(trigger.analog().level)) {
-            warn(trigger.path + ".value", "is not a number (nan): the trigger never releases");
+            warn(trigger.path + "." + RuleText::VALUE,
+                 "is not a number (nan): the trigger never releases");
         }
-        const std::string value = EntryPath::member(entry, "value").get<std::string>();
+        const std::string value = EntryPath::member(entry, RuleText::VALUE).get<std::string>();
         RuleText::Use use;
         (void)RuleText::toLevel(value, &use);
         if (use.used < value.size()) {
-            warn(trigger.path + ".value", json(value).dump() + " ends in " +
-                                              json(value.substr(use.used)).dump() +
-                                              ", which is ignored: the level is " +
-                                              RuleWords::level(trigger.analog().level));
+            warn(trigger.path + "." + RuleText::VALUE,
+                 json(value).dump() + " ends in " + json(value.substr(use.used)).dump() +
+                     ", which is ignored: the level is " +
+                     RuleWords::level(trigger.analog().level));
         }
     }
-    deviceId(trigger.path + ".deviceid", entry);
+    deviceId(trigger.path, entry);
 }
 
 void ConfigLint::skipped(const ConfigCheck::Record& entry) {
-    warn(entry.path + ".type",
-         neither(EntryPath::member(entry.entry, "type"), "digital", "analog") +
-             ": the entry is skipped");
+    const json type = EntryPath::member(entry.entry, RuleText::TYPE);
+    warn(entry.path + "." + RuleText::TYPE,
+         neither(type, RuleText::DIGITAL, RuleText::ANALOG) + ": the entry is skipped");
 }
 
 void ConfigLint::duplicates(const std::vector<const ConfigCheck::Record*>& triggers) {
@@ -202,18 +206,18 @@ void ConfigLint::duplicates(const std::vector<const ConfigCheck::Record*>& trigg
 void ConfigLint::window(const ConfigCheck::Record& window) {
     const json& entry = window.entry;
     unknownMembers(window.path, entry, {}, RuleText::windowKeys());
-    const std::string mustrun = EntryPath::member(entry, "mustrun").get<std::string>();
+    const std::string mustrun = EntryPath::member(entry, RuleText::MUSTRUN).get<std::string>();
     if (!window.mustrun && looksLikeTrue(mustrun)) {
-        warn(window.path + ".mustrun", json(mustrun).dump() +
-                                           " is not \"true\": this window forces inhibit, not "
-                                           "release");
+        warn(window.path + "." + RuleText::MUSTRUN,
+             json(mustrun).dump() + " is not \"true\": this window forces inhibit, not release");
     }
 
     // Days, as TimeLimit iterated them, element by element.
-    const json days = EntryPath::member(entry, "days");
+    const json days = EntryPath::member(entry, RuleText::DAYS);
     std::size_t index = 0;
     for (auto it = days.begin(); it != days.end(); ++it, ++index) {
-        const std::string path = EntryPath::element(window.path + ".days", days, it, index);
+        const std::string path =
+            EntryPath::element(window.path + "." + RuleText::DAYS, days, it, index);
         const int day = window.window->days[index];
         if (day < 0 || day >= WendleEngine::TimeLimit::DAYS_IN_WEEK) {
             warn(path, it->dump() +
@@ -227,12 +231,10 @@ void ConfigLint::window(const ConfigCheck::Record& window) {
 
     const WendleEngine::TimeLimit& limit = *window.window;
     if (limit.hasStart) {
-        bound(window.path + ".from", EntryPath::member(entry, "from"), limit.startHour,
-              limit.startMinute);
+        bound(window.path, RuleText::FROM, entry, limit.startHour, limit.startMinute);
     }
     if (limit.hasStop) {
-        bound(window.path + ".to", EntryPath::member(entry, "to"), limit.stopHour,
-              limit.stopMinute);
+        bound(window.path, RuleText::TO, entry, limit.stopHour, limit.stopMinute);
     }
     if (limit.hasStart && limit.hasStop &&
         std::tie(limit.stopHour, limit.stopMinute) < std::tie(limit.startHour, limit.startMinute)) {
@@ -242,8 +244,10 @@ void ConfigLint::window(const ConfigCheck::Record& window) {
     }
 }
 
-void ConfigLint::bound(const std::string& path, const json& text, uint32_t hour, uint32_t minute) {
-    const std::string written = text.get<std::string>();
+void ConfigLint::bound(const std::string& entryPath, const char* key, const json& entry,
+                       uint32_t hour, uint32_t minute) {
+    const std::string path = entryPath + "." + key;
+    const std::string written = EntryPath::member(entry, key).get<std::string>();
     if (written.find(':') == std::string::npos) {
         warn(path, json(written).dump() + " has no colon: it means hour " + std::to_string(hour) +
                        ", minute " + std::to_string(minute));

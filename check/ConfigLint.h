@@ -31,8 +31,11 @@ private:
     void trigger(const ConfigCheck::Record& trigger);
     void skipped(const ConfigCheck::Record& entry);
     void window(const ConfigCheck::Record& window);
-    void bound(const std::string& path, const nlohmann::json& text, uint32_t hour, uint32_t minute);
-    void deviceId(const std::string& path, const nlohmann::json& entry);
+    // The entry's bound `key`, read as `hour` and `minute`.
+    void bound(const std::string& entryPath, const char* key, const nlohmann::json& entry,
+               uint32_t hour, uint32_t minute);
+    // The entry's device id.
+    void deviceId(const std::string& entryPath, const nlohmann::json& entry);
     void duplicates(const std::vector<const ConfigCheck::Record*>& triggers);
     // Members neither in `known` nor read by `keys`.
     void unknownMembers(const std::string& path, const nlohmann::json& entry,

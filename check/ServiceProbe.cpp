@@ -4,6 +4,7 @@
 
 #include "ClientService.h"
 #include "EngineSettings.h"
+#include "EntryPath.h"
 #include "ObjectCodes.h"
 #include "PortKey.h"
 #include "RuleWords.h"
@@ -74,6 +75,6 @@ bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::os
          check.built({ConfigCheck::Kind::DIGITAL, ConfigCheck::Kind::ANALOG})) {
         report(trigger->path, trigger->port->getType(), *trigger->port);
     }
-    report("cfg.output", object_codes::kDigitalOutput, engine.getOutput());
+    report(EntryPath::rooted(RuleText::OUTPUT), object_codes::kDigitalOutput, engine.getOutput());
     return all;
 }

@@ -18,8 +18,5 @@ int main(int argc, char** argv) {
     if (::isatty(STDOUT_FILENO) != 0 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0) {
         columns = size.ws_col;
     }
-    // The report keeps standard output's own buffer: the run catches what
-    // the rule classes write to std::cout.
-    std::ostream report(std::cout.rdbuf());
-    return CheckCommand::run(arguments, report, std::cerr, columns);
+    return CheckCommand::run(arguments, std::cout, std::cerr, columns);
 }

@@ -1,6 +1,6 @@
-#include <iostream>
 #include <string>
 
+#include "ConstructionTrace.h"
 #include "RuleText.h"
 #include "RuleWords.h"
 #include "WendleEngine.h"
@@ -9,12 +9,12 @@ WendleEngine::AnalogTrigger::AnalogTrigger(nlohmann::json entry) {
     const RuleText::Fields fields = RuleText::read(entry, RuleText::analogKeys(), this);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
     for (const int32_t code : {OPERATION_GT, OPERATION_LT}) {
-        if (entry["operation"] == OPERATIONS[code]) {
+        if (entry[RuleText::OPERATION] == OPERATIONS[code]) {
             operation = code;
         }
     }
     level = fields.level;
-    std::cout << "Level set to '" << level << "' " << std::endl;
+    ConstructionTrace::out() << "Level set to '" << level << "' " << std::endl;
 }
 
 WendleEngine::AnalogTrigger::~AnalogTrigger() = default;

@@ -9,7 +9,7 @@ WendleEngine::DigitalTrigger::DigitalTrigger(nlohmann::json entry) {
     RuleText::read(entry, RuleText::portKeys(), this);
     // JSON equality: exact and case-sensitive, and no match for a non-string.
     for (const int32_t code : {OPERATION_ALARM, OPERATION_NOALARM}) {
-        if (entry["operation"] == OPERATIONS[code]) {
+        if (entry[RuleText::OPERATION] == OPERATIONS[code]) {
             operation = code;
         }
     }

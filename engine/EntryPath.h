@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "Config.h"
+
 /*
  * Reading an entry as the engine meets it, for the checker's reports and
  * the service's switching history: where the section lies, a member that
@@ -14,9 +16,8 @@
  */
 class EntryPath {
 public:
-    // The document's IO-data section (the store reads it as Config::IO_DATA;
-    // the engine sits beside the store), where the engine's paths start.
-    static constexpr const char* SECTION = "cfg";
+    // The document's IO-data section, where the engine's paths start.
+    static constexpr const char* SECTION = Config::IO_DATA;
 
     // A path from the document's root: "cfg.triggers[0]".
     static std::string rooted(const std::string& path) { return std::string(SECTION) + "." + path; }

@@ -3,10 +3,10 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <iostream>
 #include <limits>
 #include <stdexcept>
 
+#include "ConstructionTrace.h"
 #include "LocalTime.h"
 
 namespace {
@@ -41,10 +41,12 @@ uint32_t RuleText::toDeviceId(const std::string& text, Use* use) {
 
 const RuleText::Keys& RuleText::portKeys() {
     static const Keys keys{
-        {"label",
+        {LABEL, "is not a port label",
          [](const nlohmann::json& v, Fields& f) { f.port->setPortLabel(toLabel(v).c_str()); }},
-        {"deviceid", [](const nlohmann::json& v,
-                        Fields& f) { f.port->setDeviceSerial(toDeviceId(v.get<std::string>())); }},
+        {DEVICE_ID, "is not a device id text",
+         [](const nlohmann::json& v, Fields& f) {
+             f.port->setDeviceSerial(toDeviceId(v.get<std::string>()));
+         }},
     };
     return keys;
 }
@@ -52,7 +54,7 @@ const RuleText::Keys& RuleText::portKeys() {
 const RuleText::Keys& RuleText::analogKeys() {
     static const Keys keys = [] {
         Keys port = portKeys();
-        port.push_back({"value", [](const nlohmann::json& v, Fields& f) {
+        port.push_back({VALUE, "is not a number", [](const nlohmann::json& v, Fields& f) {
                             f.level = toLevel(v.get<std::string>());
                         }});
         return port;
@@ -62,22 +64,22 @@ const RuleText::Keys& RuleText::analogKeys() {
 
 const RuleText::Keys& RuleText::limitKeys() {
     static const Keys keys{
-        {"days",
+        {DAYS, "is not a day of the week",
          [](const nlohmann::json& v, Fields& f) {
              // Iterating a JSON value: an array's elements, an object's
              // member values, nothing for null, and any other value once.
              // Traced as read, then the weekday the days meet today.
              for (const nlohmann::json& element : v) {
-                 std::cout << "Day " << element.dump() << std::endl;
+                 ConstructionTrace::out() << "Day " << element.dump() << std::endl;
                  f.window.days.push_back(toDay(element));
              }
-             std::cout << " Day of week: " << LocalTime::now().tm_wday << std::endl;
+             ConstructionTrace::out() << " Day of week: " << LocalTime::now().tm_wday << std::endl;
          }},
-        {"from",
+        {FROM, "is not a time of day",
          [](const nlohmann::json& v, Fields& f) {
              toBound(v, f.window.startHour, f.window.startMinute, f.window.hasStart);
          }},
-        {"to",
+        {TO, "is not a time of day",
          [](const nlohmann::json& v, Fields& f) {
              toBound(v, f.window.stopHour, f.window.stopMinute, f.window.hasStop);
          }},
@@ -87,7 +89,7 @@ const RuleText::Keys& RuleText::limitKeys() {
 
 const RuleText::Keys& RuleText::windowKeys() {
     static const Keys keys = [] {
-        Keys window{{"mustrun",
+        Keys window{{MUSTRUN, "is not a text",
                      [](const nlohmann::json& v, Fields& f) { f.mustrun = v.get<std::string>(); }}};
         // Reserved first: without it GCC 12 at -O2 on 32-bit ARM warns of a
         // bounds overrun inside the vector's own regrowth that cannot happen.

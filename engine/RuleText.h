@@ -51,9 +51,28 @@ public:
         std::string mustrun;
         Window window;
     };
-    // One key of a rule entry and the conversion that reads it.
+    // The members the engine reads: the section's, then an entry's.
+    static constexpr const char* OUTPUT = "output";
+    static constexpr const char* TRIGGERS = "triggers";
+    static constexpr const char* TIMELIMITS = "timelimits";
+    static constexpr const char* TYPE = "type";
+    static constexpr const char* OPERATION = "operation";
+    static constexpr const char* LABEL = "label";
+    static constexpr const char* DEVICE_ID = "deviceid";
+    static constexpr const char* VALUE = "value";
+    static constexpr const char* MUSTRUN = "mustrun";
+    static constexpr const char* DAYS = "days";
+    static constexpr const char* FROM = "from";
+    static constexpr const char* TO = "to";
+    // The "type" words of the two kinds of trigger.
+    static constexpr const char* DIGITAL = "digital";
+    static constexpr const char* ANALOG = "analog";
+
+    // One key of a rule entry, what a value it cannot read is said to be
+    // ("is not a port label"), and the conversion that reads it.
     struct Key {
         const char* name;
+        const char* meaning;
         void (*read)(const nlohmann::json& value, Fields& into);
     };
     using Keys = std::vector<Key>;

@@ -1,8 +1,8 @@
 #include <algorithm>
-#include <iostream>
 #include <string>
 #include <utility>
 
+#include "ConstructionTrace.h"
 #include "LocalTime.h"
 #include "RuleText.h"
 #include "RuleWords.h"
@@ -13,8 +13,9 @@ WendleEngine::TimeLimit::TimeLimit(nlohmann::json entry)
 
 WendleEngine::TimeLimit::TimeLimit(const RuleText::Fields& fields)
     : RuleText::Window(fields.window) {
-    std::cout << "Start: " << startHour << "-" << startMinute << ":-" << hasStart << std::endl;
-    std::cout << "Stop: " << stopHour << "-" << stopMinute << ":-" << hasStop << std::endl;
+    std::ostream& trace = ConstructionTrace::out();
+    trace << "Start: " << startHour << "-" << startMinute << ":-" << hasStart << std::endl;
+    trace << "Stop: " << stopHour << "-" << stopMinute << ":-" << hasStop << std::endl;
 }
 
 bool WendleEngine::TimeLimit::isInRange() const {

@@ -78,26 +78,26 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
     : cWlog2("WendleEngine"), clock([] { return std::time(nullptr); }) {
     Recorder told(record);
 
-    told.building(EntryPath::rooted("output"), section["output"], Kind::OUTPUT);
-    output.parse(section["output"]);
+    told.building(EntryPath::rooted(RuleText::OUTPUT), section[RuleText::OUTPUT], Kind::OUTPUT);
+    output.parse(section[RuleText::OUTPUT]);
     told.built(&output);
 
-    nlohmann::json& triggers = section["triggers"];
+    nlohmann::json& triggers = section[RuleText::TRIGGERS];
     if (!triggers.is_null()) {
         log << "Found some triggers..." << triggers.size() << " of them" << std::endl;
         std::size_t index = 0;
         for (auto it = triggers.begin(); it != triggers.end(); ++it, ++index) {
             nlohmann::json& entry = *it;
             const std::string path =
-                EntryPath::rooted(EntryPath::element("triggers", triggers, it, index));
+                EntryPath::rooted(EntryPath::element(RuleText::TRIGGERS, triggers, it, index));
             // Skipped unless its type says otherwise; the type's test may throw.
             told.building(path, entry, Kind::SKIPPED);
             log << entry.dump() << std::endl;
-            if (entry["type"] == "digital") {
+            if (entry[RuleText::TYPE] == RuleText::DIGITAL) {
                 told.last().kind = Kind::DIGITAL;
                 log << "Digital" << std::endl;
                 told.built(added(entry, path, digital_triggers, digital_index));
-            } else if (entry["type"] == "analog") {
+            } else if (entry[RuleText::TYPE] == RuleText::ANALOG) {
                 told.last().kind = Kind::ANALOG;
                 log << "Analog" << std::endl;
                 told.built(added(entry, path, analog_triggers, analog_index));
@@ -106,7 +106,7 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
             }
         }
 
-        nlohmann::json& limits = section["timelimits"];
+        nlohmann::json& limits = section[RuleText::TIMELIMITS];
         if (!limits.is_null()) {
             // Reserved, as many as the loop meets: the build record points
             // into the lists.
@@ -116,7 +116,7 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
             for (auto it = limits.begin(); it != limits.end(); ++it, ++index) {
                 nlohmann::json& entry = *it;
                 const std::string path =
-                    EntryPath::rooted(EntryPath::element("timelimits", limits, it, index));
+                    EntryPath::rooted(EntryPath::element(RuleText::TIMELIMITS, limits, it, index));
                 told.building(path, entry, Kind::WINDOW);
                 log << entry.dump() << std::endl;
                 const RuleText::Fields fields = RuleText::read(entry, RuleText::windowKeys());
