@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "PortLabel.h"
 #include "cObjectAInput.h"
 #include "cObjectDInput.h"
 #include "cObjectDOutput.h"
@@ -52,16 +51,8 @@ void MemoryService::forgetAnswers() {
 
 void MemoryService::start(const char* /*host*/, int /*port*/) {}
 
-cObjectList* MemoryService::get(cObjectList* request) {
+cObjectList* MemoryService::get(cObjectList* /*request*/) {
     ++readCount;
-    if (recording) {
-        lastRequest.clear();
-        for (cObject* object = request->first(); object != nullptr; object = request->next()) {
-            auto* port = static_cast<cObjectPort*>(object);
-            lastRequest.push_back({object->getType(), PortLabel::of(*port), port->getDeviceSerial(),
-                                   port->getPortStatus()});
-        }
-    }
     if (!answers) {
         return nullptr;
     }
@@ -74,14 +65,7 @@ cObjectList* MemoryService::get(cObjectList* request) {
     return reply.get();
 }
 
-ObjectService::Write MemoryService::set(cObject* object) {
+ObjectService::Write MemoryService::set(cObject* /*object*/) {
     ++writeCount;
-    if (!recording) {
-        return writeOutcome;
-    }
-    auto* output = static_cast<cObjectDOutput*>(object);
-    writtenPorts.push_back({output->getDeviceSerial(), output->getPortId(),
-                            output->getOutputState(), output->getDefaultState(),
-                            PortLabel::of(*output)});
     return writeOutcome;
 }

@@ -12,38 +12,13 @@
  * An object service in memory, for the checker's explained moments, the
  * unit tests and the benchmarks: it answers every read with the objects it
  * was given, in that order, and counts reads and writes instead of sending
- * anything anywhere. Asked to, it also keeps the ports of the last request
- * and every write; a benchmark does not ask, so that a poll measures the
- * engine and not the stand-in.
+ * anything anywhere.
  *
  * It uses only what the engine may of the object library, so that the
  * checker built against a controller's own library has it too.
  */
 class MemoryService : public ObjectService {
 public:
-    // A port of a read request, as it was asked for.
-    struct Requested {
-        int type;
-        std::string label;
-        unsigned int serial;
-        int status;
-        bool operator==(const Requested& o) const {
-            return type == o.type && label == o.label && serial == o.serial && status == o.status;
-        }
-    };
-    // A digital output as it was written.
-    struct Written {
-        unsigned int serial;
-        unsigned int portId;
-        int outputState;
-        int defaultState;
-        std::string label;
-        bool operator==(const Written& o) const {
-            return serial == o.serial && portId == o.portId && outputState == o.outputState &&
-                   defaultState == o.defaultState && label == o.label;
-        }
-    };
-
     MemoryService();
     ~MemoryService() override;
 
@@ -59,8 +34,6 @@ public:
     void setAnswering(bool answering) { answers = answering; }
     // What every write reports from now on; applied until told otherwise.
     void setWriteOutcome(Write outcome) { writeOutcome = outcome; }
-    // From now on keeps what requested() and written() give.
-    void record() { recording = true; }
 
     void start(const char* host, int port) override;
     cObjectList* get(cObjectList* request) override;
@@ -68,8 +41,6 @@ public:
 
     int reads() const { return readCount; }
     int writes() const { return writeCount; }
-    const std::vector<Requested>& requested() const { return lastRequest; }
-    const std::vector<Written>& written() const { return writtenPorts; }
 
 private:
     std::vector<std::unique_ptr<cObject>> objects;
@@ -77,12 +48,9 @@ private:
     // controller's library cannot empty a list. Null until then.
     std::unique_ptr<cObjectList> reply;
     bool answers = true;
-    bool recording = false;
     Write writeOutcome = Write::APPLIED;
     int readCount = 0;
     int writeCount = 0;
-    std::vector<Requested> lastRequest;
-    std::vector<Written> writtenPorts;
 };
 
 #endif

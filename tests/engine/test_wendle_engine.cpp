@@ -4,31 +4,64 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "CapturingAppender.h"
 #include "CaughtStdout.h"
 #include "ErrorText.h"
 #include "MemoryService.h"
+#include "PortLabel.h"
 #include "WendleEngine.h"
 
 namespace {
 
 using nlohmann::json;
 using Lines = std::vector<std::string>;
-using Requested = MemoryService::Requested;
-using Written = MemoryService::Written;
+// A port of a read request, and a digital output as it was written.
+struct Requested {
+    int type;
+    std::string label;
+    unsigned int serial;
+    int status;
+    bool operator==(const Requested& o) const {
+        return std::tie(type, label, serial, status) ==
+               std::tie(o.type, o.label, o.serial, o.status);
+    }
+};
+struct Written {
+    unsigned int serial, portId;
+    int outputState, defaultState;
+    std::string label;
+    bool operator==(const Written& o) const {
+        return std::tie(serial, portId, outputState, defaultState, label) ==
+               std::tie(o.serial, o.portId, o.outputState, o.defaultState, o.label);
+    }
+};
 
-// Keeps every request and write and, since our own library tells it (a
-// controller's does not), the request's message type.
+// Keeps the last request and every write and, since our own library tells
+// it (a controller's does not), the request's message type.
 class TypedMemoryService : public MemoryService {
 public:
-    TypedMemoryService() { record(); }
     cObjectList* get(cObjectList* request) override {
         requestType = request->getMsgType();
+        requested.clear();
+        for (cObject* object = request->first(); object != nullptr; object = request->next()) {
+            auto* port = static_cast<cObjectPort*>(object);
+            requested.push_back({object->getType(), PortLabel::of(*port), port->getDeviceSerial(),
+                                 port->getPortStatus()});
+        }
         return MemoryService::get(request);
     }
+    Write set(cObject* object) override {
+        auto* output = static_cast<cObjectDOutput*>(object);
+        written.push_back({output->getDeviceSerial(), output->getPortId(), output->getOutputState(),
+                           output->getDefaultState(), PortLabel::of(*output)});
+        return MemoryService::set(object);
+    }
     int requestType = -1;
+    std::vector<Requested> requested;
+    std::vector<Written> written;
 };
 
 constexpr int DI = cObject::TYPE_DIGITAL_INPUT;
@@ -142,7 +175,7 @@ TEST_F(Engine, ConstructionLogsEveryEntryAndSortsTheRules) {
         EXPECT_EQ(stdoutText, c.out) << c.name;
         service->setAnswering(false);
         engine->update_ports();
-        EXPECT_EQ(service->requested(), c.request) << c.name;
+        EXPECT_EQ(service->requested, c.request) << c.name;
         EXPECT_EQ(service->requestType, 1) << c.name;
     }
 }
@@ -320,20 +353,20 @@ TEST_F(Engine, PollTracesRequestResponseAndDecision) {
          "25); cfg.triggers[0]: DI1 on device a1 in alarm"},
     };
     EXPECT_EQ(capture.events(), expected);
-    EXPECT_EQ(service->written(), (std::vector<Written>{{161, 3, 1, 0, ""}}));
+    EXPECT_EQ(service->written, (std::vector<Written>{{161, 3, 1, 0, ""}}));
 
     // The next request reports every digital status as cleared again.
     service->setAnswering(false);
     capture.clear();
     engine->update_ports();
-    EXPECT_EQ(service->requested(), (std::vector<Requested>{{DI, "DI1", 161, 0},
-                                                            {DI, "DI1", 161, 0},
-                                                            {DI, "DI2", 178, 0},
-                                                            {AI, "AI1", 161, 0},
-                                                            {DO, "DO1", 161, 0}}));
+    EXPECT_EQ(service->requested, (std::vector<Requested>{{DI, "DI1", 161, 0},
+                                                          {DI, "DI1", 161, 0},
+                                                          {DI, "DI2", 178, 0},
+                                                          {AI, "AI1", 161, 0},
+                                                          {DO, "DO1", 161, 0}}));
     EXPECT_EQ(linesAfter("Adding Analog Trigger"), Lines{"Bad response"});
     EXPECT_EQ(capture.events().back().priority, "INFO");
-    EXPECT_EQ(service->written().size(), 1U);  // no decision without a response
+    EXPECT_EQ(service->written.size(), 1U);  // no decision without a response
 }
 
 TEST_F(Engine, LastDigitalOutputOfAResponseWins) {
@@ -341,12 +374,12 @@ TEST_F(Engine, LastDigitalOutputOfAResponseWins) {
     service->digitalOutput("DO1", 0xa1, 3, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
     service->digitalOutput("DO7", 0xa1, 7, cObject::IOSTATE_HIGH, cObject::IOSTATE_HIGH);
     engine->update_ports();
-    EXPECT_EQ(service->written(), (std::vector<Written>{{161, 7, 1, 0, ""}}));
+    EXPECT_EQ(service->written, (std::vector<Written>{{161, 7, 1, 0, ""}}));
 
     // Without an output in the response the states of the last poll stay.
     service->forgetAnswers();
     engine->update_ports();
-    EXPECT_EQ(service->written().back(), (Written{161, 7, 1, 0, ""}));
+    EXPECT_EQ(service->written.back(), (Written{161, 7, 1, 0, ""}));
 }
 
 TEST_F(Engine, DecisionTable) {
@@ -451,7 +484,7 @@ TEST_F(Engine, DecisionTable) {
         lines.push_back(c.history);
         EXPECT_EQ(linesAfter("Port Label:DO1 "), lines) << c.name;
         EXPECT_EQ(capture.events().back().category, "Output") << c.name;
-        EXPECT_EQ(service->written(), (std::vector<Written>{{161, 3, c.written, 0, ""}})) << c.name;
+        EXPECT_EQ(service->written, (std::vector<Written>{{161, 3, c.written, 0, ""}})) << c.name;
         // The same write again is no news.
         capture.clear();
         engine->update_ports();
@@ -468,7 +501,7 @@ TEST_F(Engine, DebugOffLogsOnlyInfoLines) {
               (Lines{"Found some triggers...1 of them", digital("DI1", "1", "alarm").dump(),
                      "Digital", "We don't handle this type",
                      " on device 0: none (inhibited): no rule asks for release"}));
-    EXPECT_EQ(service->written().size(), 1U);
+    EXPECT_EQ(service->written.size(), 1U);
 }
 
 }  // namespace
