@@ -153,7 +153,7 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
     const ConstructionTrace caught(traces);
     ConfigCheck check(options.file);
     if (!check.starts()) {
-        const std::vector<std::string>& error = check.error();
+        const std::vector<std::string>& error = check.reasons();
         err << options.file << (check.position().empty() ? "" : ":" + check.position())
             << ": error: " << error.front() << "\n";
         for (std::size_t line = 1; line < error.size(); ++line) {

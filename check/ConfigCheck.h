@@ -27,7 +27,7 @@ public:
     const std::string& path() const { return file; }
     // Why not: the first line says where and what, any further lines show
     // the source line with a caret, or the entry as the engine read it.
-    const std::vector<std::string>& error() const { return errorLines; }
+    const std::vector<std::string>& reasons() const { return errorLines; }
     // "LINE:COLUMN" of a parse error, "" for any other.
     const std::string& position() const { return errorPosition; }
 
