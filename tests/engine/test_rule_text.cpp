@@ -63,7 +63,7 @@ TEST(RuleTextTest, ClockFieldAsStoiIntoUnsigned) {
     }
 }
 
-TEST(RuleTextTest, ConversionErrorsAreTheStandardFunctions) {
+TEST(RuleTextTest, ConversionErrorsAreThoseOfTheStandardFunctions) {
     const auto level = [](const char* text) { RuleText::toLevel(text); };
     const auto clockField = [](const char* text) { RuleText::toClockField(text); };
     const std::tuple<void (*)(const char*), const char*, const char*> cases[] = {
