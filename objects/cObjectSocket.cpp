@@ -203,32 +203,31 @@ cObjectSocket::eTransfer cObjectSocket::receiveSome(char* data, std::size_t size
     return eTransfer::DONE;
 }
 
-bool cObjectSocket::sendAll(const char* data, std::size_t size, Clock::time_point deadline,
-                            std::string* reason) {
-    std::size_t sent = 0;
+template <typename Step>
+bool cObjectSocket::untilDone(short events, Clock::time_point deadline, std::string* reason,
+                              Step step) {
     for (;;) {
-        const eTransfer result = sendSome(data, size, sent, reason);
+        const eTransfer result = step();
         if (result != eTransfer::BLOCKED) {
             return result == eTransfer::DONE;
         }
-        if (!waitFor(POLLOUT, deadline, reason)) {
+        if (!waitFor(events, deadline, reason)) {
             return false;
         }
     }
 }
 
+bool cObjectSocket::sendAll(const char* data, std::size_t size, Clock::time_point deadline,
+                            std::string* reason) {
+    std::size_t sent = 0;
+    return untilDone(POLLOUT, deadline, reason, [&] { return sendSome(data, size, sent, reason); });
+}
+
 bool cObjectSocket::receiveAll(char* data, std::size_t size, Clock::time_point deadline,
                                std::string* reason) {
     std::size_t received = 0;
-    for (;;) {
-        const eTransfer result = receiveSome(data, size, received, reason);
-        if (result != eTransfer::BLOCKED) {
-            return result == eTransfer::DONE;
-        }
-        if (!waitFor(POLLIN, deadline, reason)) {
-            return false;
-        }
-    }
+    return untilDone(POLLIN, deadline, reason,
+                     [&] { return receiveSome(data, size, received, reason); });
 }
 
 bool cObjectSocket::waitFor(short events, Clock::time_point deadline, std::string* reason) {

@@ -73,6 +73,10 @@ public:
 private:
     bool isConnectedToItself() const;
 
+    // Repeats a transfer step, waiting for the events while it is blocked.
+    template <typename Step>
+    bool untilDone(short events, Clock::time_point deadline, std::string* reason, Step step);
+
     // Waits for the events until the deadline; false on timeout or error.
     bool waitFor(short events, Clock::time_point deadline, std::string* reason);
 

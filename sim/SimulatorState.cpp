@@ -110,11 +110,6 @@ int readCode(const Json& value, const std::string& where) {
     return static_cast<int>(value.get<std::int64_t>());
 }
 
-unsigned int readOptionalPortId(const Json& entry, const std::string& where) {
-    const auto found = entry.find("portid");
-    return found == entry.end() ? 0 : readPortId(*found, where + ".portid");
-}
-
 int readOptionalCode(const Json& entry, const std::string& where, const char* key) {
     const auto found = entry.find(key);
     return found == entry.end() ? 0 : readCode(*found, where + "." + key);
@@ -140,12 +135,50 @@ std::string place(const char* list, std::size_t index) {
     return std::string(list) + "[" + std::to_string(index) + "]";
 }
 
-void readPort(cObjectPort& port, const Json& entry, const std::string& where) {
+enum class eNeed { OPTIONAL, REQUIRED };
+
+// What every kind of port has: label, device, port id and status.
+void readPort(cObjectPort& port, const Json& entry, const std::string& where, eNeed portId,
+              eNeed status) {
     if (!entry.is_object()) {
         fail(where, "must be an object");
     }
     port.setPortLabel(readLabel(entry, where).c_str());
     port.setDeviceSerial(readDeviceId(entry, where));
+    port.setPortId(portId == eNeed::OPTIONAL && !entry.contains("portid")
+                       ? 0
+                       : readPortId(member(entry, where, "portid"), where + ".portid"));
+    port.setPortStatus(static_cast<cObject::eObjectStatus>(
+        status == eNeed::REQUIRED ? readRequiredCode(entry, where, "status")
+                                  : readOptionalCode(entry, where, "status")));
+}
+
+// Each entry of the list under `key`: what every port has, then what
+// `readRest` takes of its kind.
+template <typename Port, typename ReadRest>
+std::vector<Port> readPorts(const Json& document, const char* key, eNeed portId, eNeed status,
+                            ReadRest readRest) {
+    const Json& list = readList(document, key);
+    std::vector<Port> ports(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::string where = place(key, i);
+        readPort(ports[i], list[i], where, portId, status);
+        readRest(ports[i], list[i], where);
+    }
+    return ports;
+}
+
+// The held port of the requested one's type code, label and device serial.
+template <typename Port>
+const cObject* findPort(const std::vector<Port>& ports, const cObjectPort& wanted) {
+    for (const Port& held : ports) {
+        if (held.getType() == wanted.getType() &&
+            held.getDeviceSerial() == wanted.getDeviceSerial() &&
+            std::strcmp(held.getPortLabel(), wanted.getPortLabel()) == 0) {
+            return &held;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -184,47 +217,25 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
             }
         }
 
-        const Json& dis = readList(document, KEY_DIGITAL_INPUTS);
-        for (std::size_t i = 0; i < dis.size(); ++i) {
-            const std::string where = place(KEY_DIGITAL_INPUTS, i);
-            cObjectDInput input;
-            readPort(input, dis[i], where);
-            input.setPortId(readOptionalPortId(dis[i], where));
-            input.setPortStatus(
-                static_cast<cObject::eObjectStatus>(readRequiredCode(dis[i], where, "status")));
-            next.digitalInputs.push_back(input);
-        }
-
-        const Json& ais = readList(document, KEY_ANALOG_INPUTS);
-        for (std::size_t i = 0; i < ais.size(); ++i) {
-            const std::string where = place(KEY_ANALOG_INPUTS, i);
-            SimulatedAnalogInput input;
-            readPort(input, ais[i], where);
-            input.setPortId(readOptionalPortId(ais[i], where));
-            input.setPortStatus(
-                static_cast<cObject::eObjectStatus>(readOptionalCode(ais[i], where, "status")));
-            const Json& value = member(ais[i], where, "value");
-            if (!value.is_number()) {
-                fail(where + ".value", "must be a number");
-            }
-            input.setReading(value.get<double>());
-            next.analogInputs.push_back(input);
-        }
-
-        const Json& dos = readList(document, KEY_DIGITAL_OUTPUTS);
-        for (std::size_t i = 0; i < dos.size(); ++i) {
-            const std::string where = place(KEY_DIGITAL_OUTPUTS, i);
-            cObjectDOutput output;
-            readPort(output, dos[i], where);
-            output.setPortId(readPortId(member(dos[i], where, "portid"), where + ".portid"));
-            output.setPortStatus(
-                static_cast<cObject::eObjectStatus>(readOptionalCode(dos[i], where, "status")));
-            output.setDefaultState(
-                static_cast<cObject::eObjectIOState>(readRequiredCode(dos[i], where, "default")));
-            output.setOutputState(
-                static_cast<cObject::eObjectIOState>(readRequiredCode(dos[i], where, "state")));
-            next.digitalOutputs.push_back(output);
-        }
+        next.digitalInputs = readPorts<cObjectDInput>(document, KEY_DIGITAL_INPUTS, eNeed::OPTIONAL,
+                                                      eNeed::REQUIRED, [](auto&...) {});
+        next.analogInputs = readPorts<SimulatedAnalogInput>(
+            document, KEY_ANALOG_INPUTS, eNeed::OPTIONAL, eNeed::OPTIONAL,
+            [](SimulatedAnalogInput& input, const Json& entry, const std::string& where) {
+                const Json& value = member(entry, where, "value");
+                if (!value.is_number()) {
+                    fail(where + ".value", "must be a number");
+                }
+                input.setReading(value.get<double>());
+            });
+        next.digitalOutputs = readPorts<cObjectDOutput>(
+            document, KEY_DIGITAL_OUTPUTS, eNeed::REQUIRED, eNeed::OPTIONAL,
+            [](cObjectDOutput& output, const Json& entry, const std::string& where) {
+                output.setDefaultState(static_cast<cObject::eObjectIOState>(
+                    readRequiredCode(entry, where, "default")));
+                output.setOutputState(
+                    static_cast<cObject::eObjectIOState>(readRequiredCode(entry, where, "state")));
+            });
 
         const Json& extras = readList(document, KEY_EXTRA_OBJECTS);
         for (std::size_t i = 0; i < extras.size(); ++i) {
@@ -277,36 +288,13 @@ const cObject* SimulatorState::find(const cObject& requested) const {
     if (port == nullptr) {
         return nullptr;
     }
-    const auto matches = [port](const cObjectPort& held) {
-        return held.getDeviceSerial() == port->getDeviceSerial() &&
-               std::strcmp(held.getPortLabel(), port->getPortLabel()) == 0;
-    };
-    switch (requested.getType()) {
-        case cObject::TYPE_DIGITAL_INPUT:
-            for (const auto& held : digitalInputs) {
-                if (matches(held)) {
-                    return &held;
-                }
-            }
-            break;
-        case cObject::TYPE_ANALOG_INPUT:
-            for (const auto& held : analogInputs) {
-                if (matches(held)) {
-                    return &held;
-                }
-            }
-            break;
-        case cObject::TYPE_DIGITAL_OUTPUT:
-            for (const auto& held : digitalOutputs) {
-                if (matches(held)) {
-                    return &held;
-                }
-            }
-            break;
-        default:
-            break;
+    if (const cObject* held = findPort(digitalInputs, *port)) {
+        return held;
     }
-    return nullptr;
+    if (const cObject* held = findPort(analogInputs, *port)) {
+        return held;
+    }
+    return findPort(digitalOutputs, *port);
 }
 
 bool SimulatorState::applyOutput(unsigned int serial, unsigned int portId, int state) {

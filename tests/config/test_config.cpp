@@ -43,13 +43,15 @@ const char* const kEmptyInput =
     "[json.exception.parse_error.101] parse error at line 1, column 1: syntax error while "
     "parsing value - unexpected end of input; expected '[', '{', or a literal";
 
+// A file's text (none: no file), and what loading it logs or raises.
+struct LoadCase {
+    const char* name;
+    std::optional<std::string> text;
+    std::string said;
+};
+
 TEST_F(ConfigStore, LoadLogsStartThenTheCompactIoSection) {
-    struct Case {
-        const char* name;
-        std::optional<std::string> text;
-        std::string ioLine;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<LoadCase> cases = {
         {"sorted and compact",
          R"({"cfg": {"triggers": [ {"type":"digital"} ], "output": {"label":"DO1"}}})",
          R"({"output":{"label":"DO1"},"triggers":[{"type":"digital"}]})"},
@@ -63,25 +65,20 @@ TEST_F(ConfigStore, LoadLogsStartThenTheCompactIoSection) {
          "che\""},
         {"trailing white space", "{\"cfg\": []}\n\n  ", "[]"},
     };
-    for (const Case& c : cases) {
+    for (const LoadCase& c : cases) {
         reset();
         capture.clear();
         Config::load(file(c.text));
         ASSERT_NE(Config::_Config, nullptr) << c.name;
         EXPECT_EQ(capture.events(),
                   (std::vector<CapturedEvent>{{"Config", "INFO", "Starting Config"},
-                                              {"Config", "INFO", c.ioLine}}))
+                                              {"Config", "INFO", c.said}}))
             << c.name;
     }
 }
 
 TEST_F(ConfigStore, LoadFailuresPassTheJsonErrorOnAfterTheStartLine) {
-    struct Case {
-        const char* name;
-        std::optional<std::string> text;
-        std::string error;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<LoadCase> cases = {
         {"missing file", std::nullopt, kEmptyInput},
         {"empty file", "", kEmptyInput},
         {"comment", "// note\n{}",
@@ -96,13 +93,13 @@ TEST_F(ConfigStore, LoadFailuresPassTheJsonErrorOnAfterTheStartLine) {
          "[json.exception.type_error.305] cannot use operator[] with a string argument with "
          "string"},
     };
-    for (const Case& c : cases) {
+    for (const LoadCase& c : cases) {
         capture.clear();
         try {
             Config::load(file(c.text));
             ADD_FAILURE() << c.name << ": no error";
         } catch (const nlohmann::json::exception& e) {
-            EXPECT_EQ(std::string(e.what()), c.error) << c.name;
+            EXPECT_EQ(std::string(e.what()), c.said) << c.name;
         }
         EXPECT_EQ(Config::_Config, nullptr) << c.name;
         EXPECT_EQ(capture.messages(), std::vector<std::string>{"Starting Config"}) << c.name;

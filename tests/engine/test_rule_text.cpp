@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "ErrorText.h"
 #include "RuleText.h"
@@ -48,15 +49,6 @@ TEST(RuleTextTest, LevelAsStof) {
         EXPECT_EQ(RuleText::toLevel(text), expected) << '"' << text << '"';
     }
     EXPECT_TRUE(std::isnan(RuleText::toLevel("nan")));
-    const std::pair<const char*, const char*> errors[] = {
-        {"V12", "invalid_argument: stof"},
-        {" ", "invalid_argument: stof"},
-        {"1e39", "out_of_range: stof"},
-        {"-1e39", "out_of_range: stof"},
-    };
-    for (const auto& [text, error] : errors) {
-        EXPECT_EQ(errorText([&] { RuleText::toLevel(text); }), error) << '"' << text << '"';
-    }
 }
 
 TEST(RuleTextTest, ClockFieldAsStoiIntoUnsigned) {
@@ -69,14 +61,23 @@ TEST(RuleTextTest, ClockFieldAsStoiIntoUnsigned) {
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(RuleText::toClockField(text), expected) << '"' << text << '"';
     }
-    const std::pair<const char*, const char*> errors[] = {
-        {"ab", "invalid_argument: stoi"},
-        {"", "invalid_argument: stoi"},
-        {"2147483648", "out_of_range: stoi"},
-        {"-2147483649", "out_of_range: stoi"},
+}
+
+TEST(RuleTextTest, ConversionErrorsAreThoseOfTheStandardFunctions) {
+    const auto level = [](const char* text) { RuleText::toLevel(text); };
+    const auto clockField = [](const char* text) { RuleText::toClockField(text); };
+    const std::tuple<void (*)(const char*), const char*, const char*> cases[] = {
+        {level, "V12", "invalid_argument: stof"},
+        {level, " ", "invalid_argument: stof"},
+        {level, "1e39", "out_of_range: stof"},
+        {level, "-1e39", "out_of_range: stof"},
+        {clockField, "ab", "invalid_argument: stoi"},
+        {clockField, "", "invalid_argument: stoi"},
+        {clockField, "2147483648", "out_of_range: stoi"},
+        {clockField, "-2147483649", "out_of_range: stoi"},
     };
-    for (const auto& [text, error] : errors) {
-        EXPECT_EQ(errorText([&] { RuleText::toClockField(text); }), error) << '"' << text << '"';
+    for (const auto& [convert, text, error] : cases) {
+        EXPECT_EQ(errorText([&] { convert(text); }), error) << '"' << text << '"';
     }
 }
 

@@ -383,6 +383,13 @@ TEST_F(Engine, LastDigitalOutputOfAResponseWins) {
 }
 
 TEST_F(Engine, DecisionTable) {
+    const auto LOW = cObject::IOSTATE_LOW;
+    const auto HIGH = cObject::IOSTATE_HIGH;
+    const json noWindows = json::array();
+    // What the switching history says after "DO1 on device a1: ".
+    const std::string byTrigger = " by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)";
+    const std::string byMustRun = " by cfg.timelimits[0]: forces release every day, all day";
+    const std::string noRule = ": no rule asks for release";
     struct Case {
         const char* name;
         bool triggerAsks;
@@ -390,87 +397,43 @@ TEST_F(Engine, DecisionTable) {
         cObject::eObjectIOState defaultState;
         Lines lines;
         int written;
-        // The switching history's line: the first write after start-up.
-        const char* history;
+        std::string history;  // of the first write after start-up
     };
     const std::vector<Case> cases = {
-        {"nothing asks",
-         false,
-         json::array(),
-         cObject::IOSTATE_LOW,
-         {"Inhibit Output ", "Setting Output to LOW "},
+        {"nothing asks", false, noWindows, LOW, Lines{"Inhibit Output ", "Setting Output to LOW "},
+         2, "LOW (inhibited)" + noRule},
+        {"a trigger asks", true, noWindows, LOW,
+         Lines{"Release Output ", "Setting Output to HIGH "}, 1, "HIGH (released)" + byTrigger},
+        {"must-run window", false, json::array({window("true", true)}), LOW,
+         Lines{"Include Trigger", "Time within range", "Release Output ",
+               "Setting Output to HIGH "},
+         1, "HIGH (released)" + byMustRun},
+        {"inactive must-run, trigger asks", true, json::array({window("true", false)}), LOW,
+         Lines{"Include Trigger", "Time out of range", "Release Output ",
+               "Setting Output to HIGH "},
+         1, "HIGH (released)" + byTrigger},
+        {"exclude beats everything", true,
+         json::array({window("true", true), window("false", true)}), LOW,
+         Lines{"Include Trigger", "Time within range", "Exclude Trigger", "Time within range",
+               "Inhibit Output ", "Setting Output to LOW "},
          2,
-         "DO1 on device a1: LOW (inhibited): no rule asks for release"},
-        {"a trigger asks",
-         true,
-         json::array(),
-         cObject::IOSTATE_LOW,
-         {"Release Output ", "Setting Output to HIGH "},
-         1,
-         "DO1 on device a1: HIGH (released) by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)"},
-        {"must-run window",
-         false,
-         {window("true", true)},
-         cObject::IOSTATE_LOW,
-         {"Include Trigger", "Time within range", "Release Output ", "Setting Output to HIGH "},
-         1,
-         "DO1 on device a1: HIGH (released) by cfg.timelimits[0]: forces release every day, all "
-         "day"},
-        {"inactive must-run, trigger asks",
-         true,
-         {window("true", false)},
-         cObject::IOSTATE_LOW,
-         {"Include Trigger", "Time out of range", "Release Output ", "Setting Output to HIGH "},
-         1,
-         "DO1 on device a1: HIGH (released) by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)"},
-        {"exclude beats everything",
-         true,
-         {window("true", true), window("false", true)},
-         cObject::IOSTATE_LOW,
-         {"Include Trigger", "Time within range", "Exclude Trigger", "Time within range",
-          "Inhibit Output ", "Setting Output to LOW "},
-         2,
-         "DO1 on device a1: LOW (inhibited) by cfg.timelimits[1]: forces inhibit every day, all "
-         "day; over cfg.triggers[0]: AI1 on device a1 at 30 (above 25); cfg.timelimits[0]: forces "
-         "release every day, all day"},
-        {"two must-run windows",
-         false,
-         {window("true", true), window("true", false)},
-         cObject::IOSTATE_LOW,
-         {"Include Trigger", "Time within range", "Include Trigger", "Time out of range",
-          "Release Output ", "Setting Output to HIGH "},
-         1,
-         "DO1 on device a1: HIGH (released) by cfg.timelimits[0]: forces release every day, all "
-         "day"},
-        {"mustrun is case-sensitive",
-         false,
-         {window("True", true)},
-         cObject::IOSTATE_LOW,
-         {"Exclude Trigger", "Time within range", "Inhibit Output ", "Setting Output to LOW "},
-         2,
-         "DO1 on device a1: LOW (inhibited) by cfg.timelimits[0]: forces inhibit every day, all "
-         "day"},
-        {"resting high, released",
-         true,
-         json::array(),
-         cObject::IOSTATE_HIGH,
-         {"Release Output ", "Setting Output to LOW "},
-         2,
-         "DO1 on device a1: LOW (released) by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)"},
-        {"resting high, inhibited",
-         false,
-         json::array(),
-         cObject::IOSTATE_HIGH,
-         {"Inhibit Output ", "Setting Output to HIGH "},
-         1,
-         "DO1 on device a1: HIGH (inhibited): no rule asks for release"},
-        {"no resting state",
-         true,
-         json::array(),
-         cObject::IOSTATE_NONE,
-         {"Release Output "},
-         0,
-         "DO1 on device a1: none (released) by cfg.triggers[0]: AI1 on device a1 at 30 (above 25)"},
+         "LOW (inhibited) by cfg.timelimits[1]: forces inhibit every day, all day; over "
+         "cfg.triggers[0]: AI1 on device a1 at 30 (above 25); cfg.timelimits[0]: forces release "
+         "every day, all day"},
+        {"two must-run windows", false, json::array({window("true", true), window("true", false)}),
+         LOW,
+         Lines{"Include Trigger", "Time within range", "Include Trigger", "Time out of range",
+               "Release Output ", "Setting Output to HIGH "},
+         1, "HIGH (released)" + byMustRun},
+        {"mustrun is case-sensitive", false, json::array({window("True", true)}), LOW,
+         Lines{"Exclude Trigger", "Time within range", "Inhibit Output ", "Setting Output to LOW "},
+         2, "LOW (inhibited) by cfg.timelimits[0]: forces inhibit every day, all day"},
+        {"resting high, released", true, noWindows, HIGH,
+         Lines{"Release Output ", "Setting Output to LOW "}, 2, "LOW (released)" + byTrigger},
+        {"resting high, inhibited", false, noWindows, HIGH,
+         Lines{"Inhibit Output ", "Setting Output to HIGH "}, 1, "HIGH (inhibited)" + noRule},
+        {"no resting state", true, noWindows, cObject::IOSTATE_NONE, Lines{"Release Output "}, 0,
+         "none (released)" + byTrigger},
     };
     for (const Case& c : cases) {
         build({{"output", {{"label", "DO1"}, {"deviceid", "a1"}}},
@@ -481,7 +444,7 @@ TEST_F(Engine, DecisionTable) {
         capture.clear();
         engine->update_ports();
         Lines lines = c.lines;
-        lines.push_back(c.history);
+        lines.push_back("DO1 on device a1: " + c.history);
         EXPECT_EQ(linesAfter("Port Label:DO1 "), lines) << c.name;
         EXPECT_EQ(capture.events().back().category, "Output") << c.name;
         EXPECT_EQ(service->written, (std::vector<Written>{{161, 3, c.written, 0, ""}})) << c.name;

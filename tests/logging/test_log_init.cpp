@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CaughtStdout.h"
@@ -50,18 +51,27 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Sets logging up from the file, then logs an event at INFO and one below
+// it. Says whether the file was used, and what reached standard error;
+// nothing may reach standard output.
+std::pair<bool, std::string> initAndLog(const std::string& conf, const char* category,
+                                        const char* event) {
+    CaughtStdout caught;
+    ::testing::internal::CaptureStderr();
+    const bool used = cWlog::init(conf.c_str());
+    cWlog2 logger(category);
+    logger.log << event << std::endl;
+    logger.debug << "below INFO" << std::endl;
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(caught.text(), "") << conf;
+    return {used, err};
+}
+
 TEST(LogInit, PropertiesFileRoutesEventsByPriority) {
     const std::string logPath = ::testing::TempDir() + std::to_string(getpid()) + "-init-test.log";
     std::remove(logPath.c_str());
     const std::string conf = writeFile("init-test.conf", fileConf(logPath, "%p %c %m%n"));
-    CaughtStdout caught;
-    ::testing::internal::CaptureStderr();
-    EXPECT_TRUE(cWlog::init(conf.c_str()));
-    cWlog2 logger("Config");
-    logger.log << "50% done" << std::endl;
-    logger.debug << "dropped at INFO" << std::endl;
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(caught.text(), "");
+    EXPECT_EQ(initAndLog(conf, "Config", "50% done"), std::make_pair(true, std::string()));
     EXPECT_EQ(readFile(logPath), "INFO Config 50% done\n");
 }
 
@@ -180,14 +190,8 @@ TEST(LogInit, UnusableFileFallsBackToStandardErrorAtInfo) {
                                          "log4cpp.rootCategory=INFO, a\n"
                                          "log4cpp.appender.a=NoSuchAppender\n");
     for (const std::string& path : {missing, broken}) {
-        CaughtStdout caught;
-        ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(cWlog::init(path.c_str()));
-        cWlog2 logger("WendleEngine");
-        logger.log << "kept" << std::endl;
-        logger.debug << "below INFO" << std::endl;
-        const std::string err = ::testing::internal::GetCapturedStderr();
-        EXPECT_EQ(caught.text(), "");
+        const auto [used, err] = initAndLog(path, "WendleEngine", "kept");
+        EXPECT_FALSE(used);
         EXPECT_NE(err.find("cWlog: cannot use log configuration '" + path + "'"), std::string::npos)
             << err;
         EXPECT_NE(err.find(" INFO WendleEngine: kept\n"), std::string::npos) << err;
