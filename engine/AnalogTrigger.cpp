@@ -34,10 +34,8 @@ bool WendleEngine::AnalogTrigger::shouldRelease() {
 
 std::string WendleEngine::AnalogTrigger::condition() {
     static const char* const kWords[] = {" is above ", " is below "};
-    if (operation == OPERATION_NONE) {
-        return "never releases (watches " + RuleWords::port(*this) + " with no known operation)";
-    }
-    return "releases while " + RuleWords::port(*this) + kWords[operation] + RuleWords::level(level);
+    return RuleWords::releasesWhile(
+        *this, operation == OPERATION_NONE ? "" : kWords[operation] + RuleWords::level(level));
 }
 
 std::string WendleEngine::AnalogTrigger::reading() {

@@ -30,10 +30,7 @@ bool WendleEngine::DigitalTrigger::shouldRelease() {
 
 std::string WendleEngine::DigitalTrigger::condition() {
     static const char* const kWords[] = {" is in alarm", " reports no alarm"};
-    if (operation == OPERATION_NONE) {
-        return "never releases (watches " + RuleWords::port(*this) + " with no known operation)";
-    }
-    return "releases while " + RuleWords::port(*this) + kWords[operation];
+    return RuleWords::releasesWhile(*this, operation == OPERATION_NONE ? "" : kWords[operation]);
 }
 
 std::string WendleEngine::DigitalTrigger::reading() {

@@ -49,6 +49,13 @@ std::string RuleWords::port(cObjectPort& port) {
     return std::string(PortLabel::of(port)) + " on device " + device(port.getDeviceSerial());
 }
 
+std::string RuleWords::releasesWhile(cObjectPort& port, const std::string& condition) {
+    if (condition.empty()) {
+        return "never releases (watches " + RuleWords::port(port) + " with no known operation)";
+    }
+    return "releases while " + RuleWords::port(port) + condition;
+}
+
 std::string RuleWords::level(float value) {
     // The fewest digits that read back as the same float; plain decimals
     // where a person writes them ("60", not "6e+01").

@@ -20,6 +20,9 @@ public:
 
     // "DI1 on device a1"
     static std::string port(cObjectPort& port);
+    // A trigger's condition: "releases while DI1 on device a1 is in alarm";
+    // with none, that it never releases.
+    static std::string releasesWhile(cObjectPort& port, const std::string& condition);
     static std::string device(unsigned int serial);
     // "Mon–Fri", "Sun, Sat", "every day"; "no day" when none is 0 to 6.
     static std::string days(const std::vector<int>& days);

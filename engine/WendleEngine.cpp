@@ -67,6 +67,21 @@ Trigger* added(const nlohmann::json& entry, const std::string& path,
     return list.back().get();
 }
 
+// Every entry of a list as the engine iterates a JSON value (an array's
+// elements, an object's members, a lone value once), recorded and logged
+// before `build` builds it.
+template <typename Build>
+void eachEntry(nlohmann::json& list, const char* name, Kind kind, Recorder& told, std::ostream& log,
+               Build build) {
+    std::size_t index = 0;
+    for (auto it = list.begin(); it != list.end(); ++it, ++index) {
+        const std::string path = EntryPath::rooted(EntryPath::element(name, list, it, index));
+        told.building(path, *it, kind);
+        log << it->dump() << std::endl;
+        build(*it, path);
+    }
+}
+
 }  // namespace
 
 /*
@@ -85,47 +100,38 @@ WendleEngine::WendleEngine(nlohmann::json section, std::vector<BuildRecord>* rec
     nlohmann::json& triggers = section[RuleText::TRIGGERS];
     if (!triggers.is_null()) {
         log << "Found some triggers..." << triggers.size() << " of them" << std::endl;
-        std::size_t index = 0;
-        for (auto it = triggers.begin(); it != triggers.end(); ++it, ++index) {
-            nlohmann::json& entry = *it;
-            const std::string path =
-                EntryPath::rooted(EntryPath::element(RuleText::TRIGGERS, triggers, it, index));
-            // Skipped unless its type says otherwise; the type's test may throw.
-            told.building(path, entry, Kind::SKIPPED);
-            log << entry.dump() << std::endl;
-            if (entry[RuleText::TYPE] == RuleText::DIGITAL) {
-                told.last().kind = Kind::DIGITAL;
-                log << "Digital" << std::endl;
-                told.built(added(entry, path, digital_triggers, digital_index));
-            } else if (entry[RuleText::TYPE] == RuleText::ANALOG) {
-                told.last().kind = Kind::ANALOG;
-                log << "Analog" << std::endl;
-                told.built(added(entry, path, analog_triggers, analog_index));
-            } else {
-                told.built(nullptr);
-            }
-        }
+        // Skipped unless its type says otherwise; the type's test may throw.
+        eachEntry(triggers, RuleText::TRIGGERS, Kind::SKIPPED, told, log,
+                  [&](nlohmann::json& entry, const std::string& path) {
+                      if (entry[RuleText::TYPE] == RuleText::DIGITAL) {
+                          told.last().kind = Kind::DIGITAL;
+                          log << "Digital" << std::endl;
+                          told.built(added(entry, path, digital_triggers, digital_index));
+                      } else if (entry[RuleText::TYPE] == RuleText::ANALOG) {
+                          told.last().kind = Kind::ANALOG;
+                          log << "Analog" << std::endl;
+                          told.built(added(entry, path, analog_triggers, analog_index));
+                      } else {
+                          told.built(nullptr);
+                      }
+                  });
 
         nlohmann::json& limits = section[RuleText::TIMELIMITS];
         if (!limits.is_null()) {
-            // Reserved, as many as the loop meets: the build record points
+            // Reserved, as many as the walk meets: the build record points
             // into the lists.
             mustrun_limits.reserve(limits.size());
             exclude_limits.reserve(limits.size());
-            index = 0;
-            for (auto it = limits.begin(); it != limits.end(); ++it, ++index) {
-                nlohmann::json& entry = *it;
-                const std::string path =
-                    EntryPath::rooted(EntryPath::element(RuleText::TIMELIMITS, limits, it, index));
-                told.building(path, entry, Kind::WINDOW);
-                log << entry.dump() << std::endl;
-                const RuleText::Fields fields = RuleText::read(entry, RuleText::windowKeys());
-                const bool mustrun = fields.mustrun == "true";
-                std::vector<TimeLimit>& list = mustrun ? mustrun_limits : exclude_limits;
-                list.emplace_back(fields);
-                list.back().path = path;
-                told.built(nullptr, &list.back(), mustrun);
-            }
+            eachEntry(limits, RuleText::TIMELIMITS, Kind::WINDOW, told, log,
+                      [&](nlohmann::json& entry, const std::string& path) {
+                          const RuleText::Fields fields =
+                              RuleText::read(entry, RuleText::windowKeys());
+                          const bool mustrun = fields.mustrun == "true";
+                          std::vector<TimeLimit>& list = mustrun ? mustrun_limits : exclude_limits;
+                          list.emplace_back(fields);
+                          list.back().path = path;
+                          told.built(nullptr, &list.back(), mustrun);
+                      });
         }
     }
 
