@@ -1,5 +1,7 @@
 #include "WeekPlan.h"
 
+#include "WendleEngine.h"
+
 WeekPlan::WeekPlan(WendleEngine& engine) {
     for (int day = 0; day < DAYS; ++day) {
         for (int minute = 0; minute < MINUTES_PER_DAY; ++minute) {

@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 
-#include "WendleEngine.h"
+#include "RuleWords.h"
+
+class WendleEngine;
 
 /*
  * For every minute of the week, whether the windows force the output
@@ -14,7 +16,7 @@
 class WeekPlan {
 public:
     enum class State : std::uint8_t { TRIGGERS, RELEASE, INHIBIT };
-    static constexpr int DAYS = WendleEngine::TimeLimit::DAYS_IN_WEEK;
+    static constexpr int DAYS = RuleWords::DAYS_IN_WEEK;
     static constexpr int MINUTES_PER_DAY = 24 * 60;
 
     explicit WeekPlan(WendleEngine& engine);
