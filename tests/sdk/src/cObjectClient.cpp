@@ -1,8 +1,10 @@
 #include "cObjectClient.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include <jansson.h>
@@ -22,6 +24,8 @@ namespace {
 const char* const ENV_STATE = "OVTOBJ_STATE";
 const int RESULT_OK = 0;
 const int RESULT_FAILED = -1;
+// How often a blocked get looks whether its state file still blocks it.
+const std::chrono::milliseconds BLOCK_RECHECK(20);
 
 // How a requested object is recorded: what names it, and its status.
 json_t* requestEntry(cObject& obj) {
@@ -47,6 +51,28 @@ std::unique_ptr<cStateFile> loadState() {
         return nullptr;
     }
     return state;
+}
+
+/*
+ * A controller's library may hang in a read without a bound. While the
+ * state file plays the fault "block", get waits; the record says when it
+ * began to, so that a test can tell a blocked call from a slow one.
+ */
+void waitWhileBlocked() {
+    bool recorded = false;
+    for (;;) {
+        std::unique_ptr<cStateFile> state = loadState();
+        if (state == nullptr || !state->isBlocking()) {
+            return;
+        }
+        if (!recorded) {
+            json_t* line = json_object();
+            json_object_set_new(line, "call", json_string("blocked"));
+            ovtcalls::append(line);
+            recorded = true;
+        }
+        std::this_thread::sleep_for(BLOCK_RECHECK);
+    }
 }
 
 }  // namespace
@@ -96,6 +122,7 @@ struct cObjectClient::sSession {
                 json_array_append_new(asked, requestEntry(*obj));
             }
             json_object_set_new(line, "request", asked);
+            waitWhileBlocked();
             reply = serve(*request);
         }
         json_t* given = json_null();

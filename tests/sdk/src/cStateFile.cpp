@@ -19,6 +19,7 @@ enum eMember { DIGITAL_INPUTS, ANALOG_INPUTS, DIGITAL_OUTPUTS, EXTRA_OBJECTS, FA
 const char* const MEMBER_NAMES[MEMBERS] = {"digital_inputs", "analog_inputs", "digital_outputs",
                                            "extra_objects", "fault"};
 const char* const NO_FAULT = "none";
+const char* const BLOCK_FAULT = "block";
 
 const std::size_t MAX_SERIAL_DIGITS = 8;  // device serials are 32 bits
 const std::size_t SAVE_FLAGS = JSON_INDENT(2);
@@ -136,7 +137,8 @@ std::unique_ptr<cObject> copyOfMatch(std::vector<Port>& held, cObjectPort& reque
 
 }  // namespace
 
-cStateFile::cStateFile(const char* path) : path(path), document(nullptr), faulted(false) {}
+cStateFile::cStateFile(const char* path)
+    : path(path), document(nullptr), faulted(false), blocking(false) {}
 
 cStateFile::~cStateFile() {
     json_decref(document);
@@ -228,6 +230,7 @@ bool cStateFile::readFault() {
     json_t* fault = json_object_get(document, MEMBER_NAMES[FAULT]);
     faulted = fault != nullptr &&
               !(json_is_string(fault) && std::strcmp(json_string_value(fault), NO_FAULT) == 0);
+    blocking = json_is_string(fault) && std::strcmp(json_string_value(fault), BLOCK_FAULT) == 0;
     return true;
 }
 

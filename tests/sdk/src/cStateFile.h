@@ -34,6 +34,8 @@ public:
     bool load();
     // The document plays a fault: the service answers nothing.
     bool isFaulted() const { return faulted; }
+    // The fault "block": a get waits until the document says otherwise.
+    bool isBlocking() const { return blocking; }
 
     // A copy of the held port answering `requested`: same type code, label
     // and device serial. Null when none does.
@@ -59,6 +61,7 @@ private:
     std::vector<cObjectDOutput> digitalOutputs;
     std::vector<std::unique_ptr<cObject>> extras;
     bool faulted;
+    bool blocking;
 };
 
 #endif
