@@ -70,6 +70,22 @@ What a row may hold, besides the files (document, state) and the clock
             `later` within that much of the one after `base`
             (both taken with the service frozen between two polls)
   valgrind  run the service under memcheck; no leak, no error
+  notify    a service manager's notify socket of the harness's own (a
+            datagram listener in the case folder, named in NOTIFY_SOCKET).
+            The service is frozen after every poll and the socket drained,
+            so each message is known to come between two freezes. Checked:
+            nothing on a failed start, else READY=1 once and first; no
+            WATCHDOG=1 without watchdog_usec; no STATUS twice in a row; no
+            message of another kind
+  watchdog_usec  WATCHDOG_USEC; between each two freezes at least a ping
+            per WATCHDOG_USEC of ticks (half the rate due)
+  status    the STATUS texts (strings or compiled patterns) sent before the
+            freeze after the last poll counted; a "no answer ... since"
+            time must lie within the row's first poll without a response
+  blocked_get  (--in-process-library only, with the fault "block" set by an
+            action) once the library records the blocked call, no ping for
+            BLOCKED_WAIT_S real seconds; then the state is restored, and the
+            poll and the pings must go on
 Every case with polls also checks that polls are 22 ticks apart, and every
 case that tarwendle-check is installed beside checks that the tool's
 verdict on the case's document is the service's: 1 when it failed to
@@ -95,9 +111,11 @@ import random
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -134,6 +152,15 @@ CLIENT_TIMEOUT_S = 3.0
 SPEED = 10
 # The in-process library's files, in the case folder.
 CALLS = "calls.jsonl"
+# The notify socket, in the case folder, and what the service may send.
+NOTIFY = "notify"
+READY, PING, STATUS = "READY=1", "WATCHDOG=1", "STATUS="
+NO_ANSWER = re.compile(r"no answer from the object service since (\d\d:\d\d:\d\d) "
+                       r"\((\d+) polls?\)")
+# A blocked poll is watched this long for pings, in real seconds: many
+# watchdog half-periods of the faked clock. A service that sent a ping only
+# when busier than that would escape; one that sends none never fails.
+BLOCKED_WAIT_S = 3.0
 
 OUTPUT = {"label": "DO1", "deviceid": "a1"}
 STATE = {
@@ -700,6 +727,48 @@ CASES.update({
                      timeout=300),
 })
 
+
+
+def matches(wanted, text):
+    return wanted == text if isinstance(wanted, str) else bool(wanted.fullmatch(text))
+
+
+def no_answer(polls):
+    return re.compile(r"no answer from the object service since \d\d:\d\d:\d\d \(%d %s\)"
+                      % (polls, "poll" if polls == 1 else "polls"))
+
+
+# A watchdog of 4 s on the service's clock: a ping at least every other tick.
+WATCHDOG_USEC = 4000000
+CASES.update({
+    # The service manager's notify socket: readiness once, before anything
+    # else; pings through answered polls and failed ones alike.
+    "notify_ready_watchdog": dict(document=doc(ALARM_RULE), notify=True,
+                                  watchdog_usec=WATCHDOG_USEC,
+                                  polls=[INHIBITED, INHIBITED, "-", "-"],
+                                  actions={2: "kill_objsim"}),
+    "notify_startup_failure": dict(CASES["startup_bad_json"], notify=True,
+                                   watchdog_usec=WATCHDOG_USEC),
+    # The status line follows the output and its cause, then the outage; a
+    # poll that changes nothing sends nothing (and no ping without a
+    # watchdog).
+    "notify_status": dict(document=doc(ALARM_RULE), notify=True,
+                          polls=[INHIBITED, RELEASED, RELEASED, "-", "-", "-"],
+                          actions={1: with_status(1), 3: "kill_objsim"},
+                          status=[DO1_INHIBITED + ": no rule asks for release",
+                                  DO1_RELEASED + " by " + DI1_IN_ALARM,
+                                  no_answer(1), no_answer(2), no_answer(3)]),
+    "notify_status_refused_write": dict(
+        CASES["history_refused_write"], notify=True,
+        status=[DO1_INHIBITED + ": no rule asks for release",
+                "DO1 on device a1: the object service refused HIGH (released)",
+                DO1_RELEASED + " by " + DI1_IN_ALARM]),
+    # A library that hangs in a read: no ping until the poll returns.
+    "notify_blocked_poll": dict(document=doc(ALARM_RULE), notify=True,
+                                watchdog_usec=WATCHDOG_USEC, blocked_get=True,
+                                polls=[INHIBITED] * 3, actions={1: with_state(fault="block")}),
+})
+
 VALGRIND = ("valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite,indirect "
             "--suppressions=/etc/ovt/tarwendle/faketime.supp --log-file=/etc/ovt/tarwendle/valgrind.log")
 # libfaketime's own sleep branches on a value memcheck thinks uninitialised;
@@ -786,6 +855,56 @@ class Log:
         return [self.segment(p).count(TICK) for p in range(len(self.polls) - 1)]
 
 
+class Notifications:
+    """A notify socket: its datagrams, read on a thread so that the service
+    never finds the queue full, each with the epoch it was read in (the
+    polls completed at the last freeze before it)."""
+
+    def __init__(self, path):
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM)
+        self.sock.bind(path)
+        self.sock.setblocking(False)
+        self.got = []  # (text, epoch)
+        self.epoch = 0
+        self.ticks = {0: 0}  # per epoch: the ticks logged when it began
+        self.lock = threading.Lock()
+        self.stopped = threading.Event()
+        self.reader = threading.Thread(target=self.read, daemon=True)
+        self.reader.start()
+
+    def read(self):
+        while not self.stopped.is_set():
+            self.stopped.wait(0.01)
+            self.drain()
+
+    def drain(self):
+        """Reads what is queued; the number of messages read by now."""
+        with self.lock:
+            return self.drain_locked()
+
+    def drain_locked(self):
+        while True:
+            try:
+                data = self.sock.recv(65536)
+            except BlockingIOError:
+                return len(self.got)
+            self.got.append((data.decode("utf-8", "backslashreplace"), self.epoch))
+
+    def mark(self, epoch, ticks):
+        """With the service frozen: all it sent so far is read, and what
+        comes next belongs to the new epoch."""
+        with self.lock:
+            self.drain_locked()
+            self.epoch = epoch
+            self.ticks[epoch] = ticks
+
+    def close(self):
+        self.stopped.set()
+        self.reader.join()
+        self.drain()
+        self.sock.close()
+
+
 class Case:
     def __init__(self, options, name, row):
         self.bindir, self.name, self.row = options.bin, name, row
@@ -801,6 +920,8 @@ class Case:
         self.log = Log(self.path("service.log"))
         self.speed = row.get("speed", SPEED)
         self.deadline = time.monotonic() + row.get("timeout", 90)
+        self.notify = None  # Notifications, for a row with notify
+        self.pings_blocked = self.pings_after_block = None
 
     def path(self, name):
         return os.path.join(self.dir, name)
@@ -942,6 +1063,10 @@ class Case:
                    if self.in_process else "")
         start = row.get("start", "2026-12-07 12:00:00")
         speed = self.speed
+        if row.get("notify"):
+            library += "NOTIFY_SOCKET=%s%s " % (etc, NOTIFY)
+        if "watchdog_usec" in row:
+            library += "WATCHDOG_USEC=%d " % row["watchdog_usec"]
         prefix = (VALGRIND + " " if row.get("valgrind") else "") + self.prefix
         script = (
             'if [ "$3" = yes ]; then\n'
@@ -1025,6 +1150,8 @@ class Case:
             if len(self.log.polls) > poll:
                 self.failures.append("poll %d had begun before the harness froze the service "
                                      "to act after poll %d" % (poll + 1, poll))
+            if self.notify:
+                self.notify.mark(poll, self.log.lines.count(TICK))
             yield
         finally:
             os.kill(pid, signal.SIGCONT)
@@ -1045,8 +1172,23 @@ class Case:
         return dict(rss=self.memory("VmRSS"), hwm=self.memory("VmHWM"),
                     fds=len(os.listdir("/proc/%d/fd" % self.pid("service"))))
 
+    def watch_blocked_poll(self):
+        """Once the library records a get that blocks: the pings while it
+        stays blocked, then the state restored and the pings after."""
+        if '"blocked"' not in self.read(CALLS):
+            return False
+        since = self.notify.drain()
+        time.sleep(BLOCKED_WAIT_S)
+        until = self.notify.drain()
+        self.pings_blocked = [t for t, _ in self.notify.got[since:until]].count(PING)
+        self.set_state(self.row.get("state", STATE))
+        self.pings_after_block = until
+        return True
+
     def run(self):
         row = self.row
+        if row.get("notify"):
+            self.notify = Notifications(self.path(NOTIFY))
         process = self.launch()
         wanted_polls = row.get("polls")
         poll_count = wanted_polls if isinstance(wanted_polls, int) else len(wanted_polls or [])
@@ -1058,6 +1200,9 @@ class Case:
         # growth over thousands of polls is not, and at its speed a freeze
         # could come too late.
         frozen = {p for key in ("hwm_rise_kib", "rss_return_kib") for p in row.get(key, ())[:2]}
+        if self.notify:
+            frozen.update(range(1, poll_count + 1))
+        watching_block = row.get("blocked_get")
         acted = 0
         try:
             if row.get("fifo"):
@@ -1078,6 +1223,8 @@ class Case:
                     if number in row.get("samples", ()):
                         samples[number] = self.sample()
                 acted = max(acted, done)
+                if watching_block and self.watch_blocked_poll():
+                    watching_block = False
                 if poll_count and done >= poll_count:
                     break
                 if not poll_count and wanted_sets is not None and done >= len(wanted_sets):
@@ -1096,6 +1243,8 @@ class Case:
             except ProcessLookupError:
                 pass  # everything in it has ended already
             process.wait()
+            if self.notify:
+                self.notify.close()
         self.log.update()
         self.check(poll_count, samples)
         if self.options.save_log:
@@ -1227,6 +1376,8 @@ class Case:
             self.check_valgrind()
         if self.in_process:
             self.check_calls()
+        if self.notify:
+            self.check_notify(poll_count)
 
     def check_calls(self):
         """How the service called the in-process library."""
@@ -1246,6 +1397,69 @@ class Case:
             elif call["call"] == "set" and (call["type"] != 3 or call["default"] != 0):
                 wrong.append((number, call))
         self.expect("calls unlike a read request or an output write", wrong[:3], [])
+
+    def check_notify(self, polls):
+        """The service manager's messages; epoch e lies between the freeze
+        after poll e and the one after poll e + 1."""
+        row, got = self.row, self.notify.got
+        texts = [text for text, _ in got]
+        self.expect("messages of no known kind",
+                    [t for t in texts if t not in (READY, PING) and not t.startswith(STATUS)], [])
+        if row.get("exit") == 1:
+            self.expect("messages on a failed start", texts, [])
+            return
+        self.expect("where READY=1 came among the messages",
+                    [i for i, t in enumerate(texts) if t == READY], [0])
+        statuses = [t[len(STATUS):] for t in texts if t.startswith(STATUS)]
+        self.expect("the same STATUS twice in a row",
+                    [t for a, t in zip(statuses, statuses[1:]) if a == t], [])
+        pings = [epoch for text, epoch in got if text == PING]
+        if "watchdog_usec" not in row:
+            self.expect("pings without WATCHDOG_USEC", len(pings), 0)
+        else:
+            # A tick lasts a second or more of the service's clock: a ping is
+            # due at least every WATCHDOG_USEC / 2 of ticks; half that rate
+            # is asked, between each two freezes.
+            per_ping = 2 * max(1, row["watchdog_usec"] // 2000000)
+            ticks = self.notify.ticks
+            between = [(pings.count(e), ticks[e + 1] - ticks[e]) for e in range(1, polls)
+                       if e + 1 in ticks]
+            self.notes.append("(pings, ticks) between the freezes after each poll: %s" % between)
+            self.expect("freezes with fewer than a ping per %d ticks between them" % per_ping,
+                        [(e + 1, p, n) for e, (p, n) in enumerate(between) if p < n // per_ping],
+                        [])
+        if row.get("blocked_get"):
+            self.expect("the blocked get seen", self.pings_blocked is not None, True)
+            if self.pings_blocked is not None:
+                self.expect("pings while the poll was blocked", self.pings_blocked, 0)
+                self.expect("pings once it went on",
+                            texts[self.pings_after_block:].count(PING) > 0, True)
+        if "status" in row:
+            sent = [t[len(STATUS):] for t, e in got if t.startswith(STATUS) and e < polls]
+            wanted = row["status"]
+            # Each text that matches is shown as what it matched.
+            shown = [w if matches(w, t) else t for t, w in zip(sent, wanted)]
+            self.expect("STATUS texts", shown + sent[len(wanted):], wanted)
+            self.check_no_answer_time(sent)
+
+    def check_no_answer_time(self, sent):
+        """The time a "no answer" status names: that of the row's first poll
+        without a response, between the line before it and its first tick."""
+        times = {m.group(1) for m in map(NO_ANSWER.fullmatch, sent) if m}
+        if not times:
+            return
+        first = self.row["polls"].index("-")
+        stamped = list(zip(self.log.times, self.log.lines))
+        start = self.log.polls[first]
+        tick = next((i for i in range(start, len(stamped)) if stamped[i][1] == TICK), None)
+        bounds = (stamped[start - 1][0], stamped[tick][0] if tick is not None else None)
+        if None in bounds:
+            self.failures.append("no time stamps around poll %d" % (first + 1))
+            return
+        low, high = [stamp[:8] for stamp in bounds]
+        self.expect("the time of the first poll without a response (%s..%s)" % (low, high),
+                    [t for t in times if not low <= t <= high], [])
+        self.expect("one time for the whole run of failures", len(times), 1)
 
     def save_log(self, path, poll_count):
         """The log up to the end of the last poll the case asked for."""
@@ -1365,6 +1579,9 @@ def main():
             print("%s is not installed: run cmake --install first" % tool)
             return 1
     row = CASES[args.case]
+    if row.get("blocked_get") and not args.in_process_library:
+        print("skipped: only the in-process library can block a get")
+        return SKIPPED
     if row.get("valgrind") and args.service_prefix:
         print("skipped: memcheck runs only a host build")
         return SKIPPED
