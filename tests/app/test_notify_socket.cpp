@@ -38,22 +38,12 @@ TEST(NotifySocketTest, AnUnusableAddressOrAGoneManagerCostsNothing) {
     }
 }
 
-TEST(NotifySocketTest, OnlyTheEnvironmentsSocketIsOpened) {
-    TempFolder folder("notify");
-    const std::string path = folder.file("notify");
-    NotifyListener listener(path);
-
+TEST(NotifySocketTest, NoSocketWithoutAnAddress) {
     ::unsetenv(NotifySocket::ENVIRONMENT);
     EXPECT_EQ(NotifySocket::fromEnvironment(), nullptr);
     ::setenv(NotifySocket::ENVIRONMENT, "", 1);
     EXPECT_EQ(NotifySocket::fromEnvironment(), nullptr);
-
-    ::setenv(NotifySocket::ENVIRONMENT, path.c_str(), 1);
-    auto socket = NotifySocket::fromEnvironment();
     ::unsetenv(NotifySocket::ENVIRONMENT);
-    ASSERT_NE(socket, nullptr);
-    socket->send("READY=1");
-    EXPECT_EQ(listener.received(), Messages{"READY=1"});
 }
 
 }  // namespace
