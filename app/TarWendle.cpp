@@ -12,10 +12,12 @@
 
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <utility>
 
 #include "Paths.h"
 #include "RunningFailure.h"
+#include "ServiceManager.h"
 #include "StartUp.h"
 #include "WendleEngine.h"
 #include "cWlog.h"
@@ -41,6 +43,13 @@ int main(int /*argc*/, char** /*argv*/) {
     } catch (...) {
         std::cerr << "tarwendle: " << startUp.stepLine() << ": unknown error" << std::endl;
         return 1;
+    }
+
+    // Only under a service manager that asks to hear (NOTIFY_SOCKET).
+    std::unique_ptr<ServiceManager> manager = ServiceManager::fromEnvironment();
+    if (manager) {
+        manager->ready();
+        engine->useWatcher(manager.get());
     }
 
     RunningFailure::install();

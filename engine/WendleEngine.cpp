@@ -174,6 +174,10 @@ void WendleEngine::useClock(std::function<std::time_t()> replacement) {
     clock = std::move(replacement);
 }
 
+void WendleEngine::useWatcher(Watcher* replacement) {
+    watcher = replacement;
+}
+
 void WendleEngine::start(nlohmann::json section) {
     if (_WendleEngine != nullptr) {
         return;
@@ -200,9 +204,15 @@ void WendleEngine::run() {
 
     for (;;) {
         update_ports();
+        if (watcher != nullptr) {
+            watcher->alive();
+        }
         for (int tick = 0; tick < engine_settings::kTicksBetweenPolls; ++tick) {
             sleep(engine_settings::kTickSeconds);
             debug << "tick.." << std::endl;
+            if (watcher != nullptr) {
+                watcher->alive();
+            }
         }
     }
 }
@@ -239,6 +249,9 @@ void WendleEngine::update_ports() {
     cObjectList* response = client->get(&request);
     if (response == nullptr) {
         log << "Bad response" << std::endl;
+        if (watcher != nullptr) {
+            watcher->unanswered();
+        }
         return;
     }
 
@@ -358,6 +371,9 @@ void WendleEngine::update_output() {
         history.wants(state, outcome)
             ? SwitchHistory::sentence(RuleWords::port(output), state, release, decision.causes())
             : std::string());
+    if (watcher != nullptr) {
+        watcher->answered(output, decision, state, outcome);
+    }
 }
 
 /*

@@ -136,6 +136,24 @@ public:
         SwitchHistory::Causes causes() const;
     };
 
+    /*
+     * Whoever watches the running service from outside, told of every poll
+     * as it ends and of every tick of the loop. Lent; without one the poll
+     * tells nobody and formats nothing for it.
+     */
+    class Watcher {
+    public:
+        virtual ~Watcher() = default;
+        // A poll that was answered: the decision written, the state sent
+        // and what became of the write.
+        virtual void answered(cObjectPort& output, const Decision& decision,
+                              cObject::eObjectIOState state, ObjectService::Write outcome) = 0;
+        // A poll that got no answer.
+        virtual void unanswered() = 0;
+        // The loop goes on: after every poll and every tick.
+        virtual void alive() = 0;
+    };
+
     // What the constructor made of one entry, so that a tool that checks a
     // configuration can say what every entry became and which one an error
     // came from. Paths start at the document's root: "cfg.output",
@@ -198,6 +216,8 @@ public:
     void useService(std::unique_ptr<ObjectService> replacement);
     // Judges the windows at the instants `clock` gives instead of now.
     void useClock(std::function<std::time_t()> replacement);
+    // Tells `watcher` of every poll and tick from now on; null for nobody.
+    void useWatcher(Watcher* watcher);
 
 private:
     // Throws std::length_error when the poll's request exceeds what the
@@ -208,6 +228,7 @@ private:
 
     std::unique_ptr<ObjectService> client;
     std::function<std::time_t()> clock;
+    Watcher* watcher = nullptr;
     OutputPort output;
     std::vector<std::unique_ptr<AnalogTrigger>> analog_triggers;
     std::vector<std::unique_ptr<DigitalTrigger>> digital_triggers;

@@ -1,0 +1,154 @@
+#include "ServiceManager.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+#include "LocalTime.h"
+#include "RuleWords.h"
+#include "SwitchHistory.h"
+
+namespace {
+
+// A decimal number, digits only, that fits; none otherwise.
+std::optional<unsigned long long> decimal(const char* text) {
+    if (text == nullptr || *text < '0' || *text > '9') {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0') {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string clockTime(std::time_t instant) {
+    const std::tm local = LocalTime::of(instant);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+// One line the manager keeps whole: a control byte (a label's line feed)
+// could start an assignment of its own, so it is escaped, and a long list
+// of causes is cut at a whole character below the manager's datagram size.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (const char byte : text) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code < 0x20 || code == 0x7f) {
+            static const char digits[] = "0123456789abcdef";
+            line += {'\\', 'x', digits[code >> 4], digits[code & 0xf]};
+        } else {
+            line += byte;
+        }
+    }
+    if (line.size() > ServiceManager::STATUS_BYTES) {
+        std::size_t cut = ServiceManager::STATUS_BYTES;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80) {
+            --cut;
+        }
+        line.erase(cut);
+        line += "…";
+    }
+    return line;
+}
+
+}  // namespace
+
+std::unique_ptr<ServiceManager> ServiceManager::fromEnvironment() {
+    std::unique_ptr<NotifySocket> socket = NotifySocket::fromEnvironment();
+    if (!socket) {
+        return nullptr;
+    }
+    return std::make_unique<ServiceManager>(
+        std::move(socket),
+        watchdogPeriod(std::getenv(WATCHDOG_USEC), std::getenv(WATCHDOG_PID), ::getpid()));
+}
+
+std::chrono::microseconds ServiceManager::watchdogPeriod(const char* usec, const char* pid,
+                                                         pid_t self) {
+    // The watchdog may be meant for another process of the unit.
+    if (pid != nullptr) {
+        const std::optional<unsigned long long> owner = decimal(pid);
+        if (!owner || *owner != static_cast<unsigned long long>(self)) {
+            return std::chrono::microseconds::zero();
+        }
+    }
+    const std::optional<unsigned long long> period = decimal(usec);
+    if (!period || *period == 0 ||
+        *period > static_cast<unsigned long long>(std::chrono::microseconds::max().count())) {
+        return std::chrono::microseconds::zero();
+    }
+    return std::chrono::microseconds(*period);
+}
+
+ServiceManager::ServiceManager(std::unique_ptr<NotifySocket> socket,
+                               std::chrono::microseconds watchdog, Steady steady, Wall wall)
+    : socket(std::move(socket)),
+      pingEvery(watchdog / 2),
+      steady(std::move(steady)),
+      wall(std::move(wall)) {}
+
+void ServiceManager::ready() {
+    socket->send("READY=1");
+}
+
+void ServiceManager::alive() {
+    if (pingEvery == std::chrono::steady_clock::duration::zero()) {
+        return;
+    }
+    const std::chrono::steady_clock::time_point now = steady();
+    if (!lastPing || now - *lastPing >= pingEvery) {
+        lastPing = now;
+        socket->send("WATCHDOG=1");
+    }
+}
+
+bool ServiceManager::sameKey(cObject::eObjectIOState state, bool refused,
+                             const WendleEngine::Decision& decision) const {
+    return key && key->state == state && key->refused == refused &&
+           key->release == decision.release && key->analog == decision.analog &&
+           key->digital == decision.digital && key->mustrun == decision.mustrun &&
+           key->exclude == decision.exclude;
+}
+
+void ServiceManager::answered(cObjectPort& output, const WendleEngine::Decision& decision,
+                              cObject::eObjectIOState state, ObjectService::Write outcome) {
+    failedPolls = 0;
+    const bool refused = outcome == ObjectService::Write::REFUSED;
+    if (sameKey(state, refused, decision)) {
+        return;
+    }
+    key = Key{state,           refused,          decision.release,
+              decision.analog, decision.digital, decision.mustrun,
+              decision.exclude};
+    const std::string port = RuleWords::port(output);
+    if (refused) {
+        status(port + ": the object service refused " + RuleWords::ioState(state) +
+               (decision.release ? " (released)" : " (inhibited)"));
+    } else {
+        status(SwitchHistory::sentence(port, state, decision.release, decision.causes()));
+    }
+}
+
+void ServiceManager::unanswered() {
+    key.reset();
+    if (failedPolls++ == 0) {
+        failingSince = wall();
+    }
+    status("no answer from the object service since " + clockTime(failingSince) + " (" +
+           std::to_string(failedPolls) + (failedPolls == 1 ? " poll)" : " polls)"));
+}
+
+void ServiceManager::status(std::string text) {
+    if (text == lastStatus) {
+        return;
+    }
+    socket->send("STATUS=" + oneLine(text));
+    lastStatus = std::move(text);
+}
