@@ -109,24 +109,15 @@ void ServiceManager::alive() {
     }
 }
 
-bool ServiceManager::sameKey(cObject::eObjectIOState state, bool refused,
-                             const WendleEngine::Decision& decision) const {
-    return key && key->state == state && key->refused == refused &&
-           key->release == decision.release && key->analog == decision.analog &&
-           key->digital == decision.digital && key->mustrun == decision.mustrun &&
-           key->exclude == decision.exclude;
-}
-
 void ServiceManager::answered(cObjectPort& output, const WendleEngine::Decision& decision,
                               cObject::eObjectIOState state, ObjectService::Write outcome) {
     failedPolls = 0;
     const bool refused = outcome == ObjectService::Write::REFUSED;
-    if (sameKey(state, refused, decision)) {
+    // Compared before anything is copied: an unchanged poll costs no more.
+    if (key && key->state == state && key->refused == refused && key->decision == decision) {
         return;
     }
-    key = Key{state,           refused,          decision.release,
-              decision.analog, decision.digital, decision.mustrun,
-              decision.exclude};
+    key = Key{state, refused, decision};
     const std::string port = RuleWords::port(output);
     if (refused) {
         status(port + ": the object service refused " + RuleWords::ioState(state) +

@@ -62,15 +62,9 @@ private:
     struct Key {
         cObject::eObjectIOState state;
         bool refused;
-        bool release;
-        std::vector<WendleEngine::AnalogTrigger*> analog;
-        std::vector<WendleEngine::DigitalTrigger*> digital;
-        std::vector<const WendleEngine::TimeLimit*> mustrun;
-        std::vector<const WendleEngine::TimeLimit*> exclude;
+        WendleEngine::Decision decision;
     };
 
-    bool sameKey(cObject::eObjectIOState state, bool refused,
-                 const WendleEngine::Decision& decision) const;
     void status(std::string text);
 
     std::unique_ptr<NotifySocket> socket;

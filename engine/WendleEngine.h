@@ -129,6 +129,11 @@ public:
         std::vector<const TimeLimit*> mustrun;
         std::vector<const TimeLimit*> exclude;
 
+        // The same verdict from the same rules.
+        bool operator==(const Decision& other) const {
+            return release == other.release && analog == other.analog && digital == other.digital &&
+                   mustrun == other.mustrun && exclude == other.exclude;
+        }
         bool asked(const cObjectPort* trigger) const;
         bool active(const TimeLimit* window) const;
         // Each rule behind it as "path: words": what made it so and what
