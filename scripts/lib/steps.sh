@@ -53,7 +53,8 @@ step() {
 step_beside() {
     if [ -z "$steps_scratch" ]; then
         steps_scratch=$(mktemp -d /tmp/tarwendle-steps.XXXXXX)
-        trap 'rm -rf "$steps_scratch"' EXIT
+        # A script that stops early leaves no step running behind it.
+        trap 'wait; rm -rf "$steps_scratch"' EXIT
     fi
     # The oldest first: its output comes first anyway.
     if [ $((steps_started - steps_joined)) -ge "$steps_beside" ]; then

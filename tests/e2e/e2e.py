@@ -717,8 +717,9 @@ CASES.update({
 
     # Long run with changing inputs: no missed poll, every write right,
     # memory and descriptors flat. At 1,000 times a poll's 22 ticks take
-    # 22 ms, about the harness's round, so nearly every poll sees new
-    # inputs; the client's bound stays 3 real seconds.
+    # 22 ms, about the harness's round, so the harness still sets new
+    # inputs after (nearly) every poll; the client's bound stays 3 real
+    # seconds.
     "soak": dict(document=doc(BOTH_RULES), stdout=BOTH_RULES_STDOUT,
                  polls=2000, speed=1000, vary=True, writes=soak_rule_writes,
                  samples=(100, 2000), rss_growth_kib=64, timeout=500),
