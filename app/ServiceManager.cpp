@@ -79,9 +79,12 @@ std::chrono::microseconds ServiceManager::watchdogPeriod(const char* usec, const
             return std::chrono::microseconds::zero();
         }
     }
+    // The period is kept on the steady clock, in nanoseconds: a period that
+    // the clock cannot hold is no period at all.
+    const auto longest =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::duration::max());
     const std::optional<unsigned long long> period = decimal(usec);
-    if (!period || *period == 0 ||
-        *period > static_cast<unsigned long long>(std::chrono::microseconds::max().count())) {
+    if (!period || *period == 0 || *period > static_cast<unsigned long long>(longest.count())) {
         return std::chrono::microseconds::zero();
     }
     return std::chrono::microseconds(*period);
@@ -98,15 +101,30 @@ void ServiceManager::ready() {
     socket->send("READY=1");
 }
 
+/*
+ * A ping just before each poll gives the poll the whole period: a poll that
+ * began with the last ping half a period old would be aborted after half
+ * the period. Between polls, a ping whenever half the period has passed.
+ */
+void ServiceManager::polling() {
+    if (pingEvery != std::chrono::steady_clock::duration::zero()) {
+        ping(steady());
+    }
+}
+
 void ServiceManager::alive() {
     if (pingEvery == std::chrono::steady_clock::duration::zero()) {
         return;
     }
     const std::chrono::steady_clock::time_point now = steady();
     if (!lastPing || now - *lastPing >= pingEvery) {
-        lastPing = now;
-        socket->send("WATCHDOG=1");
+        ping(now);
     }
+}
+
+void ServiceManager::ping(std::chrono::steady_clock::time_point now) {
+    lastPing = now;
+    socket->send("WATCHDOG=1");
 }
 
 void ServiceManager::answered(cObjectPort& output, const WendleEngine::Decision& decision,

@@ -42,8 +42,9 @@ public:
     // unset) for the process `self`; zero when there is none for it.
     static std::chrono::microseconds watchdogPeriod(const char* usec, const char* pid, pid_t self);
 
-    // Pings at least twice per `watchdog` as `steady` tells time, none when
-    // it is zero; `wall` dates the first of a run of unanswered polls.
+    // Pings at least twice per `watchdog` as `steady` tells time, and just
+    // before each poll, so that a poll has the whole period; none when
+    // `watchdog` is zero. `wall` dates the first of a run of unanswered polls.
     ServiceManager(
         std::unique_ptr<NotifySocket> socket, std::chrono::microseconds watchdog,
         Steady steady = std::chrono::steady_clock::now,
@@ -55,6 +56,7 @@ public:
     void answered(cObjectPort& output, const WendleEngine::Decision& decision,
                   cObject::eObjectIOState state, ObjectService::Write outcome) override;
     void unanswered() override;
+    void polling() override;
     void alive() override;
 
 private:
@@ -66,6 +68,7 @@ private:
     };
 
     void status(std::string text);
+    void ping(std::chrono::steady_clock::time_point now);
 
     std::unique_ptr<NotifySocket> socket;
     std::chrono::steady_clock::duration pingEvery;

@@ -203,6 +203,9 @@ void WendleEngine::run() {
     client->start(engine_settings::kServiceHost, engine_settings::kServicePort);
 
     for (;;) {
+        if (watcher != nullptr) {
+            watcher->polling();
+        }
         update_ports();
         if (watcher != nullptr) {
             watcher->alive();

@@ -155,6 +155,8 @@ public:
                               cObject::eObjectIOState state, ObjectService::Write outcome) = 0;
         // A poll that got no answer.
         virtual void unanswered() = 0;
+        // A poll is about to begin.
+        virtual void polling() = 0;
         // The loop goes on: after every poll and every tick.
         virtual void alive() = 0;
     };

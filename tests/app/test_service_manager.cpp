@@ -38,6 +38,10 @@ TEST(ServiceManagerTest, WatchdogPeriodFromTheEnvironment) {
         {"0", nullptr, 0},
         {"5s", nullptr, 0},
         {"99999999999999999999999", nullptr, 0},
+        // The steady clock counts nanoseconds: the longest period it holds.
+        {"9223372036854775", nullptr, 9223372036854775},
+        {"9223372036854776", nullptr, 0},
+        {"9223372036854775807", nullptr, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ServiceManager::watchdogPeriod(c.usec, c.pid, 42).count(), c.period)
@@ -60,22 +64,28 @@ protected:
     }
 };
 
-TEST_F(NotifiedManager, PingsAtHalfThePeriodAndOnlyWithAWatchdog) {
+TEST_F(NotifiedManager, PingsAtHalfThePeriodBeforeEachPollAndOnlyWithAWatchdog) {
+    // Calls at whole seconds: a negative one is a poll about to begin.
     const struct {
         const char* name;
         microseconds watchdog;
-        std::vector<int> aliveAt;  // seconds
+        std::vector<int> calls;
         int pings;
     } cases[] = {
         {"the first at once, then every half period", seconds(4), {0, 1, 2, 3, 4, 5, 6}, 4},
         {"a gap longer than the period: the next call pings", seconds(4), {0, 30, 31, 32}, 3},
-        {"no watchdog", microseconds(0), {0, 10, 20, 30}, 0},
+        {"a poll pings however recent the last ping", seconds(4), {0, -1, 2, 3, -3}, 4},
+        {"no watchdog", microseconds(0), {0, -10, 20, 30}, 0},
     };
     for (const auto& c : cases) {
         auto watched = manager(c.watchdog);
-        for (int at : c.aliveAt) {
-            now = Steady::time_point(seconds(at));
-            watched->alive();
+        for (int call : c.calls) {
+            now = Steady::time_point(seconds(call < 0 ? -call : call));
+            if (call < 0) {
+                watched->polling();
+            } else {
+                watched->alive();
+            }
         }
         EXPECT_EQ(listener.received(), Messages(c.pings, "WATCHDOG=1")) << c.name;
     }
