@@ -81,8 +81,8 @@ std::chrono::microseconds ServiceManager::watchdogPeriod(const char* usec, const
     }
     // The period is kept on the steady clock, in nanoseconds: a period that
     // the clock cannot hold is no period at all.
-    const auto longest =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::duration::max());
+    const auto longest = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::duration::max());
     const std::optional<unsigned long long> period = decimal(usec);
     if (!period || *period == 0 || *period > static_cast<unsigned long long>(longest.count())) {
         return std::chrono::microseconds::zero();
