@@ -8,7 +8,6 @@
 
 #include "LocalTime.h"
 #include "RuleWords.h"
-#include "SwitchHistory.h"
 
 namespace {
 
@@ -26,27 +25,10 @@ std::optional<unsigned long long> decimal(const char* text) {
     return value;
 }
 
-std::string clockTime(std::time_t instant) {
-    const std::tm local = LocalTime::of(instant);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
-}
-
-// One line the manager keeps whole: a control byte (a label's line feed)
-// could start an assignment of its own, so it is escaped, and a long list
-// of causes is cut at a whole character below the manager's datagram size.
-std::string oneLine(const std::string& text) {
-    std::string line;
-    for (const char byte : text) {
-        const auto code = static_cast<unsigned char>(byte);
-        if (code < 0x20 || code == 0x7f) {
-            static const char digits[] = "0123456789abcdef";
-            line += {'\\', 'x', digits[code >> 4], digits[code & 0xf]};
-        } else {
-            line += byte;
-        }
-    }
+// One line the manager keeps whole: a long list of causes is cut at a
+// whole character below the manager's datagram size. Labels and keys are
+// escaped where the words are made.
+std::string oneLine(std::string line) {
     if (line.size() > ServiceManager::STATUS_BYTES) {
         std::size_t cut = ServiceManager::STATUS_BYTES;
         while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80) {
@@ -127,30 +109,32 @@ void ServiceManager::ping(std::chrono::steady_clock::time_point now) {
     socket->send("WATCHDOG=1");
 }
 
-void ServiceManager::answered(cObjectPort& output, const WendleEngine::Decision& decision,
-                              cObject::eObjectIOState state, ObjectService::Write outcome) {
+void ServiceManager::told(const std::string& line) {
+    lastTold = line;
+    status(line);
+}
+
+void ServiceManager::answered(ObjectService::Write outcome, const std::string& port,
+                              cObject::eObjectIOState state, bool released) {
     failedPolls = 0;
-    const bool refused = outcome == ObjectService::Write::REFUSED;
-    // Compared before anything is copied: an unchanged poll costs no more.
-    if (key && key->state == state && key->refused == refused && key->decision == decision) {
-        return;
-    }
-    key = Key{state, refused, decision};
-    const std::string port = RuleWords::port(output);
-    if (refused) {
-        status(port + ": the object service refused " + RuleWords::ioState(state) +
-               (decision.release ? " (released)" : " (inhibited)"));
-    } else {
-        status(SwitchHistory::sentence(port, state, decision.release, decision.causes()));
+    // Made only for a write that failed: an ordinary poll formats nothing.
+    const auto sent = [&] {
+        return std::string(RuleWords::ioState(state)) + (released ? " (released)" : " (inhibited)");
+    };
+    if (outcome == ObjectService::Write::REFUSED) {
+        status(port + ": the object service refused " + sent());
+    } else if (outcome == ObjectService::Write::UNACKNOWLEDGED) {
+        status(port + ": no acknowledgement of " + sent() + " from the object service");
+    } else if (!lastTold.empty()) {
+        status(lastTold);
     }
 }
 
 void ServiceManager::unanswered() {
-    key.reset();
     if (failedPolls++ == 0) {
         failingSince = wall();
     }
-    status("no answer from the object service since " + clockTime(failingSince) + " (" +
+    status("no answer from the object service since " + LocalTime::clock(failingSince) + " (" +
            std::to_string(failedPolls) + (failedPolls == 1 ? " poll)" : " polls)"));
 }
 

@@ -18,12 +18,13 @@
 /*
  * What the service manager hears of the running service: that start-up is
  * over, that the poll loop still goes round (the watchdog), and a one-line
- * status of the output and why, in the switching history's words.
+ * status of the output and why.
  *
- * A status is sent only when its text changes. An answered poll is judged
- * by a cheap key (the state written, whether the write was refused, the
- * decision's flag and the rules behind it), so a poll like the last formats
- * nothing. A reading behind an unchanged rule is therefore not told again.
+ * The status says what the switching history says, when it says it: its
+ * last line. A poll whose write was refused or never acknowledged, and a
+ * run of polls without an answer, show as such until an answered poll
+ * writes again. A status is sent only when its text changes; a poll like
+ * the last formats nothing.
  */
 class ServiceManager : public WendleEngine::Watcher {
 public:
@@ -53,20 +54,14 @@ public:
     // Start-up is over and the engine built.
     void ready();
 
-    void answered(cObjectPort& output, const WendleEngine::Decision& decision,
-                  cObject::eObjectIOState state, ObjectService::Write outcome) override;
+    void told(const std::string& line) override;
+    void answered(ObjectService::Write outcome, const std::string& port,
+                  cObject::eObjectIOState state, bool released) override;
     void unanswered() override;
     void polling() override;
     void alive() override;
 
 private:
-    // What an answered poll's status depends on.
-    struct Key {
-        cObject::eObjectIOState state;
-        bool refused;
-        WendleEngine::Decision decision;
-    };
-
     void status(std::string text);
     void ping(std::chrono::steady_clock::time_point now);
 
@@ -75,8 +70,8 @@ private:
     Steady steady;
     Wall wall;
     std::optional<std::chrono::steady_clock::time_point> lastPing;
-    // The key of the status sent last, none after an unanswered poll.
-    std::optional<Key> key;
+    // The history's last line, and the status sent last.
+    std::string lastTold;
     std::string lastStatus;
     // The run of unanswered polls: when it began and how long it is.
     std::time_t failingSince = 0;

@@ -31,7 +31,11 @@ cObjectList* ClientService::get(cObjectList* request) {
     return client.get(request);
 }
 
-// Our library's write waits for the service's acknowledgement.
+// Our library's write waits for the service's acknowledgement; one that
+// never came leaves the write's fate to the next answer.
 ObjectService::Write ClientService::set(cObject* object) {
-    return client.set(object) ? Write::APPLIED : Write::REFUSED;
+    if (client.set(object)) {
+        return Write::APPLIED;
+    }
+    return client.lastWriteUnanswered() ? Write::UNACKNOWLEDGED : Write::REFUSED;
 }

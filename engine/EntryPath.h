@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Config.h"
+#include "cPeerText.h"
 
 /*
  * Reading an entry as the engine meets it, for the checker's reports and
@@ -33,7 +34,8 @@ public:
             return path + "[" + std::to_string(index) + "]";
         }
         if (container.is_object()) {
-            return path + "." + element.key();
+            // A key is the file's text, and paths go into log lines.
+            return path + "." + cPeerText::bounded(element.key());
         }
         return path;
     }

@@ -16,3 +16,10 @@ std::tm LocalTime::of(std::time_t instant) {
 std::tm LocalTime::now() {
     return of(std::time(nullptr));
 }
+
+std::string LocalTime::clock(std::time_t instant) {
+    const std::tm local = of(instant);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}

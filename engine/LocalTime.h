@@ -2,6 +2,7 @@
 #define TARWENDLE_ENGINE_LOCALTIME_H
 
 #include <ctime>
+#include <string>
 
 // A controller runs for years: a 32-bit time_t would judge every window
 // against a wrong date from 19 January 2038 on.
@@ -19,6 +20,8 @@ public:
     static std::tm of(std::time_t instant);
     // The local time now.
     static std::tm now();
+    // The local time of day of `instant`: "03:12:44".
+    static std::string clock(std::time_t instant);
 };
 
 #endif

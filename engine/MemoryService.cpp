@@ -65,7 +65,22 @@ cObjectList* MemoryService::get(cObjectList* /*request*/) {
     return reply.get();
 }
 
-ObjectService::Write MemoryService::set(cObject* /*object*/) {
+// A write that may have taken moves the outputs it names, as a service
+// would: the next read shows them in the state written.
+ObjectService::Write MemoryService::set(cObject* object) {
     ++writeCount;
+    if (writeOutcome != Write::REFUSED && object->getType() == cObject::TYPE_DIGITAL_OUTPUT) {
+        auto* written = static_cast<cObjectDOutput*>(object);
+        for (const std::unique_ptr<cObject>& answered : objects) {
+            if (answered->getType() != cObject::TYPE_DIGITAL_OUTPUT) {
+                continue;
+            }
+            auto* port = static_cast<cObjectDOutput*>(answered.get());
+            if (port->getDeviceSerial() == written->getDeviceSerial() &&
+                port->getPortId() == written->getPortId()) {
+                port->setOutputState(written->getOutputState());
+            }
+        }
+    }
     return writeOutcome;
 }

@@ -14,9 +14,10 @@ class ObjectService {
 public:
     // What became of a write, as far as the service lets us know.
     enum class Write {
-        APPLIED,      // acknowledged and applied
-        REFUSED,      // refused, or never answered: the output did not change
-        UNCONFIRMED,  // sent; only a later answer can tell whether it took
+        APPLIED,         // acknowledged and applied
+        REFUSED,         // refused, or never sent whole: the output did not change
+        UNACKNOWLEDGED,  // sent whole, and no answer came: it may have taken
+        UNCONFIRMED,     // sent, by a library that never says whether it took
     };
 
     virtual ~ObjectService() = default;

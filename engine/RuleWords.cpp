@@ -8,6 +8,7 @@
 
 #include "ObjectCodes.h"
 #include "PortLabel.h"
+#include "cPeerText.h"
 
 namespace {
 
@@ -45,8 +46,14 @@ std::string RuleWords::device(unsigned int serial) {
     return text;
 }
 
+// Labels come from a file or a peer: escaped and bounded, as in every log line.
 std::string RuleWords::port(cObjectPort& port) {
-    return std::string(PortLabel::of(port)) + " on device " + device(port.getDeviceSerial());
+    return cPeerText::bounded(PortLabel::of(port)) + " on device " + device(port.getDeviceSerial());
+}
+
+std::string RuleWords::port(const std::string& label, unsigned int portId, unsigned int serial) {
+    return (label.empty() ? "port " + std::to_string(portId) : cPeerText::bounded(label)) +
+           " on device " + device(serial);
 }
 
 std::string RuleWords::releasesWhile(cObjectPort& port, const std::string& condition) {

@@ -18,8 +18,10 @@ public:
     static constexpr int DAYS_IN_WEEK = 7;
     static constexpr const char* DASH = "\u2013";  // en dash, between days or times
 
-    // "DI1 on device a1"
+    // "DI1 on device a1", the label escaped.
     static std::string port(cObjectPort& port);
+    // A port known by its label, if any, else by its id: "port 5 on device a1".
+    static std::string port(const std::string& label, unsigned int portId, unsigned int serial);
     // A trigger's condition: "releases while DI1 on device a1 is in alarm";
     // with none, that it never releases.
     static std::string releasesWhile(cObjectPort& port, const std::string& condition);

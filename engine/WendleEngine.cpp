@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -176,6 +175,11 @@ void WendleEngine::useClock(std::function<std::time_t()> replacement) {
 
 void WendleEngine::useWatcher(Watcher* replacement) {
     watcher = replacement;
+    if (watcher != nullptr) {
+        history.useListener([this](const std::string& line) { watcher->told(line); });
+    } else {
+        history.useListener(nullptr);
+    }
 }
 
 void WendleEngine::start(nlohmann::json section) {
@@ -263,8 +267,7 @@ void WendleEngine::update_ports() {
     }
     analog_index.rewind();
     digital_index.rewind();
-    // What the answer says of our own output, for the switching history.
-    std::optional<cObject::eObjectIOState> reported;
+    cObjectDOutput* lastOutput = nullptr;
     for (cObject* object = response->first(); object != nullptr; object = response->next()) {
         switch (object->getType()) {
             case object_codes::kDigitalOutput: {
@@ -279,9 +282,11 @@ void WendleEngine::update_ports() {
                 output.setOutputState(port->getOutputState());
                 output.setDefaultState(port->getDefaultState());
                 output.setPortId(port->getPortId());
-                if (PortKey::of(output) == PortKey::of(*port)) {
-                    reported = port->getOutputState();
-                }
+                history.observed(*port, port->getOutputState(),
+                                 PortKey::of(output) == PortKey::of(*port)
+                                     ? SwitchHistory::Seen::OUTPUT
+                                     : SwitchHistory::Seen::OTHER);
+                lastOutput = port;
                 break;
             }
             case object_codes::kAnalogInput:
@@ -301,11 +306,34 @@ void WendleEngine::update_ports() {
                 break;
         }
     }
-    if (reported) {
-        history.observed(*reported);
+    if (lastOutput != nullptr) {
+        aimAt(*lastOutput);
     }
 
     update_output();
+}
+
+/*
+ * The write carries the configured output's device and the port id of the
+ * answer's last output. When that output is another port, the write and
+ * the history are that port's: on the same device, as the answer named it;
+ * on another, an unknown port of ours known by its id.
+ */
+void WendleEngine::aimAt(cObjectDOutput& last) {
+    writesOutput = PortKey::of(output) == PortKey::of(last);
+    writtenLabel.clear();
+    if (!writesOutput && last.getDeviceSerial() == output.getDeviceSerial()) {
+        writtenLabel = PortLabel::of(last);
+        // Its state before the write, so that the write's change is known.
+        history.observed(last, last.getOutputState(), SwitchHistory::Seen::TARGET);
+    }
+}
+
+std::string WendleEngine::writtenPort() {
+    if (writesOutput) {
+        return RuleWords::port(output);
+    }
+    return RuleWords::port(writtenLabel, output.getPortId(), output.getDeviceSerial());
 }
 
 // Every analog trigger on this input takes its value.
@@ -341,8 +369,9 @@ void WendleEngine::update_trigger(cObjectDInput* input) {
  */
 void WendleEngine::update_output() {
     // One reading of the clock for the whole poll: every window is judged
-    // at the same minute.
-    decision = decide(LocalTime::of(clock()));
+    // at the same minute, and a late confirmation names it.
+    const std::time_t now = clock();
+    decision = decide(LocalTime::of(now));
     const bool release = decision.release;
 
     if (release) {
@@ -364,18 +393,24 @@ void WendleEngine::update_output() {
     }
     message.setOutputState(output.getOutputState());
     message.setDefaultState(object_codes::kStateNone);
-    const ObjectService::Write outcome = client->set(&message);
+    tellWrite(output.getOutputState(), client->set(&message), now);
+}
 
-    // The history tells only a write that took; the sentence is made only
-    // when it will be told or kept.
-    const cObject::eObjectIOState state = output.getOutputState();
-    history.wrote(
-        state, outcome,
-        history.wants(state, outcome)
-            ? SwitchHistory::sentence(RuleWords::port(output), state, release, decision.causes())
-            : std::string());
+// The history and the watcher hear of the write; the sentence is made only
+// when it will be told or kept.
+void WendleEngine::tellWrite(cObject::eObjectIOState state, ObjectService::Write outcome,
+                             std::time_t sent) {
+    const SwitchHistory::Target target{output.getDeviceSerial(), output.getPortId()};
+    std::string sentence;
+    if (history.wants(target, state, outcome)) {
+        sentence =
+            SwitchHistory::sentence(writtenPort(), state, decision.release, decision.causes());
+    }
+    history.wrote(target, state, outcome, std::move(sentence), sent);
     if (watcher != nullptr) {
-        watcher->answered(output, decision, state, outcome);
+        const bool failed = outcome == ObjectService::Write::REFUSED ||
+                            outcome == ObjectService::Write::UNACKNOWLEDGED;
+        watcher->answered(outcome, failed ? writtenPort() : std::string(), state, decision.release);
     }
 }
 

@@ -149,10 +149,13 @@ public:
     class Watcher {
     public:
         virtual ~Watcher() = default;
-        // A poll that was answered: the decision written, the state sent
-        // and what became of the write.
-        virtual void answered(cObjectPort& output, const Decision& decision,
-                              cObject::eObjectIOState state, ObjectService::Write outcome) = 0;
+        // The switching history told a line.
+        virtual void told(const std::string& line) = 0;
+        // A poll was answered and `state` written, released or not. The
+        // port written, in the history's words, comes with a write that was
+        // refused or never acknowledged; with any other it is empty.
+        virtual void answered(ObjectService::Write outcome, const std::string& port,
+                              cObject::eObjectIOState state, bool released) = 0;
         // A poll that got no answer.
         virtual void unanswered() = 0;
         // A poll is about to begin.
@@ -232,6 +235,12 @@ private:
     void requireSendableRequest();
     void askWindows(const std::vector<TimeLimit>& limits, const std::tm& now, const char* heading,
                     std::vector<const TimeLimit*>& active);
+    // The write goes to the port id of `last`, the answer's last output.
+    void aimAt(cObjectDOutput& last);
+    // The port that the write goes to, as the history names it.
+    std::string writtenPort();
+    // What became of the write of `state`, sent at `sent`.
+    void tellWrite(cObject::eObjectIOState state, ObjectService::Write outcome, std::time_t sent);
 
     std::unique_ptr<ObjectService> client;
     std::function<std::time_t()> clock;
@@ -250,6 +259,11 @@ private:
     bool tracing = false;
     Decision decision;
     SwitchHistory history;
+    // Whether the output's port id came from the configured output (or from
+    // no answer yet); if not, the label its answer gave, empty for none or
+    // for a port on another device.
+    bool writesOutput = true;
+    std::string writtenLabel;
 };
 
 #endif

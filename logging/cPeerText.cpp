@@ -6,10 +6,12 @@
 namespace {
 
 // Code points that a terminal or viewer takes as a line break or a change
-// of writing direction: they could make a line say what it does not.
+// of writing direction, or shows as nothing at all: they could make a line
+// say what it does not, or two labels look the same.
 bool isLayoutControl(std::uint32_t c) {
-    return (c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
+    return (c >= 0x80 && c <= 0x9F) || c == 0x061C || (c >= 0x200B && c <= 0x200F) || c == 0x2028 ||
+           c == 0x2029 || (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x2064) ||
+           (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 // The length of the well-formed UTF-8 character at `at` (no overlong form,
@@ -101,6 +103,18 @@ std::string cPeerText::bounded(std::string_view start, std::size_t wholeBytes) {
         out += "\u2026 (" + std::to_string(wholeBytes) + " bytes)";
     }
     return out;
+}
+
+bool cPeerText::hidesAnything(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t used = 0;
+        const std::string piece = shown(text, at, used);
+        if (piece.size() > 1 && piece[0] == '\\' && piece != "\\\\") {
+            return true;
+        }
+        at += used;
+    }
+    return false;
 }
 
 std::string cPeerText::bounded(const char* text) {

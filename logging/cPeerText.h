@@ -27,6 +27,10 @@ public:
     static std::string bounded(std::string_view start, std::size_t wholeBytes);
     // The same of a C text; null is the empty text.
     static std::string bounded(const char* text);
+    // Whether the text holds anything that bounded() escapes but the
+    // backslash: a control, a direction change, an invisible character, a
+    // byte of no character.
+    static bool hidesAnything(std::string_view text);
 };
 
 #endif

@@ -214,6 +214,7 @@ cObjectList* cObjectClient::get(cObjectList* list) {
 
 bool cObjectClient::set(cObject* object) {
     if (object == nullptr) {
+        sentWhole = heard = false;
         fail("no object to write");
         return false;
     }
@@ -236,6 +237,7 @@ bool cObjectClient::set(cObject* object) {
 
 bool cObjectClient::exchange(unsigned char expectedType, cObjectFrame& answer) {
     largeFrameSeen = false;
+    sentWhole = heard = false;
     bool ok = false;
     try {
         ok = exchangeOnce(expectedType, answer);
@@ -285,6 +287,7 @@ bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answe
     if (!socket.sendAll(buffer.data(), buffer.size(), deadline, &why)) {
         return fail(why);
     }
+    sentWhole = true;
     std::array<char, cObjectFrame::HEADER_SIZE> header{};
     if (!socket.receiveAll(header.data(), header.size(), deadline, &why)) {
         return fail(why);
@@ -313,6 +316,7 @@ bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answe
         return fail("malformed answer", why);
     }
     if (answer.getList().getMsgType() == cObjectFrame::MSG_ERROR) {
+        heard = true;
         return fail("service refused the request", cPeerText::bounded(answer.getError()));
     }
     if (answer.getRequestId() != request.getRequestId()) {
@@ -327,5 +331,6 @@ bool cObjectClient::exchangeOnce(unsigned char expectedType, cObjectFrame& answe
     if (socket.idleState() == cObjectSocket::eIdle::UNASKED) {
         return fail("not the answer to the request", "bytes followed the answer");
     }
+    heard = true;
     return true;
 }

@@ -57,6 +57,10 @@ public:
 
     // Writes one object; true when the service acknowledged and applied it.
     bool set(cObject* object);
+    // Whether the last set that failed was sent whole and never answered:
+    // the service may have applied it. False when it was refused or never
+    // left the client.
+    bool lastWriteUnanswered() const { return sentWhole && !heard; }
 
     // Bound of each connect, and of each request's send and receive
     // together; clamped to 1..MAX_TIMEOUT_MS.
@@ -93,6 +97,8 @@ private:
     std::uint32_t lastRequestId = 0;  // the number of the last request sent
     bool largeFrameSeen = false;      // by the last exchange, sent or received
     bool largeReplyHeld = false;      // the reply came with a large frame
+    bool sentWhole = false;           // the last request reached the socket whole
+    bool heard = false;               // and the service answered it, yes or no
     cObjectSocket socket;
     cObjectFrame request{cObjectFrame::eKind::REQUEST};
     cObjectFrame reply;  // of the last get; a set leaves it alone

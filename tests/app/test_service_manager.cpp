@@ -99,9 +99,9 @@ protected:
     MemoryService* service = nullptr;  // lent: the engine owns it
     std::unique_ptr<ServiceManager> watcher = manager(microseconds(0));
 
-    void build(const json& timelimits) {
+    void build(const json& timelimits, const char* label = "DO1") {
         const json section = {
-            {"output", {{"label", "DO1"}, {"deviceid", "a1"}}},
+            {"output", {{"label", label}, {"deviceid", "a1"}}},
             {"triggers",
              {{{"type", "digital"}, {"label", "DI1"}, {"deviceid", "a1"}, {"operation", "alarm"}}}},
             {"timelimits", timelimits}};
@@ -112,10 +112,10 @@ protected:
         engine->useService(std::move(memory));
         engine->useWatcher(watcher.get());
     }
-    void inputs(cObject::eObjectStatus di1) {
+    void inputs(cObject::eObjectStatus di1, const char* label = "DO1") {
         service->forgetAnswers();
         service->digitalInput("DI1", 0xa1, di1);
-        service->digitalOutput("DO1", 0xa1, 1, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
+        service->digitalOutput(label, 0xa1, 1, cObject::IOSTATE_LOW, cObject::IOSTATE_LOW);
     }
 };
 
@@ -124,7 +124,6 @@ protected:
 TEST_F(ManagerStatus, TellsTheOutputAndWhyOnceForEachChange) {
     build({{{"from", ""}, {"to", ""}, {"mustrun", "false"}}});
     inputs(cObject::STATUS_ALARM_SET);
-    service->setWriteOutcome(ObjectService::Write::UNCONFIRMED);
     engine->update_ports();
     engine->update_ports();
     EXPECT_EQ(listener.received(),
@@ -163,14 +162,11 @@ TEST_F(ManagerStatus, CountsUnansweredPollsFromTheFirstOfTheRun) {
 }
 
 TEST_F(ManagerStatus, ALineBreakInALabelStaysInsideTheStatus) {
-    auto watched = manager(microseconds(0));
-    WendleEngine::OutputPort output;
-    output.setPortLabel("DO1\nREADY=1");
-    output.setDeviceSerial(0xa1);
-    watched->answered(output, WendleEngine::Decision{}, cObject::IOSTATE_LOW,
-                      ObjectService::Write::APPLIED);
+    build(json::array(), "DO1\nREADY=1");
+    inputs(cObject::STATUS_ALARM_CLEAR, "DO1\nREADY=1");
+    engine->update_ports();
     EXPECT_EQ(listener.received(),
-              Messages{"STATUS=DO1\\x0aREADY=1 on device a1: LOW (inhibited): no rule asks for "
+              Messages{"STATUS=DO1\\nREADY=1 on device a1: LOW (inhibited): no rule asks for "
                        "release"});
 }
 
