@@ -321,19 +321,21 @@ void WendleEngine::update_ports() {
  */
 void WendleEngine::aimAt(cObjectDOutput& last) {
     writesOutput = PortKey::of(output) == PortKey::of(last);
-    writtenLabel.clear();
-    if (!writesOutput && last.getDeviceSerial() == output.getDeviceSerial()) {
-        writtenLabel = PortLabel::of(last);
+    writtenWords.clear();
+    if (writesOutput) {
+        return;
+    }
+    const bool sameDevice = last.getDeviceSerial() == output.getDeviceSerial();
+    writtenWords = RuleWords::port(sameDevice ? PortLabel::of(last) : "", output.getPortId(),
+                                   output.getDeviceSerial());
+    if (sameDevice) {
         // Its state before the write, so that the write's change is known.
         history.observed(last, last.getOutputState(), SwitchHistory::Seen::TARGET);
     }
 }
 
 std::string WendleEngine::writtenPort() {
-    if (writesOutput) {
-        return RuleWords::port(output);
-    }
-    return RuleWords::port(writtenLabel, output.getPortId(), output.getDeviceSerial());
+    return writesOutput ? RuleWords::port(output) : writtenWords;
 }
 
 // Every analog trigger on this input takes its value.

@@ -260,10 +260,9 @@ private:
     Decision decision;
     SwitchHistory history;
     // Whether the output's port id came from the configured output (or from
-    // no answer yet); if not, the label its answer gave, empty for none or
-    // for a port on another device.
+    // no answer yet); if not, the port written to, in the history's words.
     bool writesOutput = true;
-    std::string writtenLabel;
+    std::string writtenWords;
 };
 
 #endif

@@ -506,8 +506,12 @@ def reading_row(trigger, first, then, shown):
                 log_has=["DEBUG WendleEngine: Setting 161:AI1 to %s " % shown])
 
 
-def with_output(state, **changes):
-    return dict(state, digital_outputs=[dict(state["digital_outputs"][0], **changes)])
+def with_output(base, **changes):
+    return dict(base, digital_outputs=[dict(base["digital_outputs"][0], **changes)])
+
+
+# An action's mark: the output states it gives are a move by something else.
+MOVED = "moved_outside"
 
 CASES.update({
     # A workday from 07:59:00: polls 22 s apart cross 08:00 by the fourth.
@@ -582,6 +586,14 @@ CASES.update({
                       {"op": "set", "deviceid": "a1", "portid": 3, "state": 1, "applied": True}],
         history=[(1, DO1_INHIBITED + ": no rule asks for release"),
                  (3, DO1_RELEASED + " by " + DI1_IN_ALARM)]),
+    # Something else sets the output high between two polls: that change is
+    # told as such, and so is the service's write back.
+    "history_outside_change": dict(
+        document=doc(ALARM_RULE), polls=[INHIBITED] * 3,
+        actions={1: dict(with_output(STATE, state=1), **{MOVED: True})},
+        history=[DO1_INHIBITED + ": no rule asks for release",
+                 "DO1 on device a1: HIGH (changed outside tarwendle)",
+                 DO1_INHIBITED + ": no rule asks for release"]),
     # Between two polls exactly 22 ticks, and a poll's debug lines as they are.
     "ticks_between_polls": dict(document=doc(ALARM_RULE, {"crap": "probe"}), sets=[2, 2],
                                 stdout=BANNER + "probe\n", ticks=22),
@@ -763,7 +775,7 @@ CASES.update({
     "notify_status_refused_write": dict(
         CASES["history_refused_write"], notify=True,
         status=[DO1_INHIBITED + ": no rule asks for release",
-                "DO1 on device a1: the object service refused HIGH (released)",
+                "DO2 on device a1: the object service refused HIGH (released)",
                 DO1_RELEASED + " by " + DI1_IN_ALARM]),
     # A library that hangs in a read: no ping until the poll returns.
     "notify_blocked_poll": dict(document=doc(ALARM_RULE), notify=True,
@@ -991,6 +1003,15 @@ class Case:
         return int(text) if text else None
 
     def set_state(self, state):
+        state = dict(state)
+        if not state.pop(MOVED, False):
+            # A new file would move the outputs back to what it says: they
+            # keep what the service last wrote, unless the row moves them.
+            written = {(e["deviceid"], e["portid"]): e["state"] for e in self.journal()
+                       if e["op"] == "set" and e["applied"]}
+            state["digital_outputs"] = [
+                dict(o, state=written.get((o["deviceid"], o["portid"]), o["state"]))
+                for o in state.get("digital_outputs", [])]
         self.write("state.json.new", json.dumps(state))
         os.rename(self.path("state.json.new"), self.path("state.json"))
 
