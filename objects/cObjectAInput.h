@@ -19,9 +19,12 @@ public:
     // itself goes up, FLT_MAX's significand being odd.
     static constexpr double ROUNDS_TO_INFINITY = 0x1.ffffffp127;
 
-    // A reading in single precision, rounded to nearest as strtof rounds:
-    // what rounds beyond the float range is the infinity of its sign, which
-    // the rules compare like any value.
+    // A reading in single precision, rounded to nearest from the double that
+    // the JSON parser read: what rounds beyond the float range is the
+    // infinity of its sign, which the rules compare like any value. The
+    // text is rounded twice, so a reading within a few units of the 17th
+    // digit of a float's halfway point may land one float off what strtof
+    // gives from the text (1.0000000596046447755 gives 1).
     static float toSinglePrecision(double reading);
 
     void encode(nlohmann::json& out) const override;
