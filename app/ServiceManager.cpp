@@ -8,6 +8,7 @@
 
 #include "LocalTime.h"
 #include "RuleWords.h"
+#include "cPeerText.h"
 
 namespace {
 
@@ -23,21 +24,6 @@ std::optional<unsigned long long> decimal(const char* text) {
         return std::nullopt;
     }
     return value;
-}
-
-// One line the manager keeps whole: a long list of causes is cut at a
-// whole character below the manager's datagram size. Labels and keys are
-// escaped where the words are made.
-std::string oneLine(std::string line) {
-    if (line.size() > ServiceManager::STATUS_BYTES) {
-        std::size_t cut = ServiceManager::STATUS_BYTES;
-        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80) {
-            --cut;
-        }
-        line.erase(cut);
-        line += "…";
-    }
-    return line;
 }
 
 }  // namespace
@@ -142,6 +128,8 @@ void ServiceManager::status(std::string text) {
     if (text == lastStatus) {
         return;
     }
-    socket->send("STATUS=" + oneLine(text));
+    // A long list of causes is cut below the manager's datagram size; labels
+    // and keys were escaped where the words were made.
+    socket->send("STATUS=" + cPeerText::cut(text, STATUS_BYTES));
     lastStatus = std::move(text);
 }

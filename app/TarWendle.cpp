@@ -13,6 +13,7 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "Paths.h"
@@ -20,7 +21,15 @@
 #include "ServiceManager.h"
 #include "StartUp.h"
 #include "WendleEngine.h"
+#include "cPeerText.h"
 #include "cWlog.h"
+
+namespace {
+
+// A start-up error's reason at most: a JSON error quotes the file.
+constexpr std::size_t STARTUP_ERROR_BYTES = 1024;
+
+}  // namespace
 
 int main(int /*argc*/, char** /*argv*/) {
     StartUp startUp(paths::kConfigDocument);
@@ -38,7 +47,10 @@ int main(int /*argc*/, char** /*argv*/) {
         // WendleEngine::start in two halves: only building it is start-up.
         engine = WendleEngine::create(std::move(document.ioData));
     } catch (const std::exception& failure) {
-        std::cerr << "tarwendle: " << startUp.stepLine() << ": " << failure.what() << std::endl;
+        // The reason may quote the file's bytes: escaped, and bounded.
+        const std::string_view what = failure.what();
+        std::cerr << "tarwendle: " << startUp.stepLine() << ": "
+                  << cPeerText::bounded(what, what.size(), STARTUP_ERROR_BYTES) << std::endl;
         return 1;
     } catch (...) {
         std::cerr << "tarwendle: " << startUp.stepLine() << ": unknown error" << std::endl;

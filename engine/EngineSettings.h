@@ -11,6 +11,9 @@ constexpr unsigned char kReadObjects = 1;
 // One poll, then this many one-second ticks before the next.
 constexpr int kTicksBetweenPolls = 22;
 constexpr unsigned int kTickSeconds = 1;
+// Objects of a type the engine does not handle, told one by one per answer;
+// the rest are counted in one line, so that no answer floods the log.
+constexpr unsigned long kUnhandledTold = 3;
 }  // namespace engine_settings
 
 #endif

@@ -268,6 +268,7 @@ void WendleEngine::update_ports() {
     analog_index.rewind();
     digital_index.rewind();
     cObjectDOutput* lastOutput = nullptr;
+    unsigned long unhandled = 0;
     for (cObject* object = response->first(); object != nullptr; object = response->next()) {
         switch (object->getType()) {
             case object_codes::kDigitalOutput: {
@@ -302,9 +303,18 @@ void WendleEngine::update_ports() {
                 update_trigger(static_cast<cObjectDInput*>(object));
                 break;
             default:
-                log << "We don't handle this type" << std::endl;
+                if (++unhandled <= engine_settings::kUnhandledTold) {
+                    log << "We don't handle this type" << std::endl;
+                }
                 break;
         }
+    }
+    if (unhandled > engine_settings::kUnhandledTold) {
+        // In words of its own: the stream keeps the hexadecimal base of the
+        // start-up line.
+        log << "We don't handle this type: "
+            << std::to_string(unhandled - engine_settings::kUnhandledTold)
+            << " more such objects in this answer" << std::endl;
     }
     if (lastOutput != nullptr) {
         aimAt(*lastOutput);

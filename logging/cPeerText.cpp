@@ -87,13 +87,14 @@ std::string cPeerText::bounded(std::string_view text) {
     return bounded(text, text.size());
 }
 
-std::string cPeerText::bounded(std::string_view start, std::size_t wholeBytes) {
+std::string cPeerText::bounded(std::string_view start, std::size_t wholeBytes,
+                               std::size_t shownBytes) {
     std::string out;
     std::size_t at = 0;
     while (at < start.size()) {
         std::size_t used = 0;
         const std::string piece = shown(start, at, used);
-        if (out.size() + piece.size() > SHOWN_BYTES) {
+        if (out.size() + piece.size() > shownBytes) {
             break;
         }
         out += piece;
@@ -103,6 +104,19 @@ std::string cPeerText::bounded(std::string_view start, std::size_t wholeBytes) {
         out += "\u2026 (" + std::to_string(wholeBytes) + " bytes)";
     }
     return out;
+}
+
+std::string cPeerText::cut(std::string text, std::size_t bytes) {
+    static const std::string ellipsis = "\u2026";
+    if (text.size() <= bytes) {
+        return text;
+    }
+    std::size_t at = bytes > ellipsis.size() ? bytes - ellipsis.size() : 0;
+    while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0U) == 0x80U) {
+        --at;
+    }
+    text.erase(at);
+    return text + ellipsis;
 }
 
 bool cPeerText::hidesAnything(std::string_view text) {

@@ -23,10 +23,14 @@ public:
     // Beyond SHOWN_BYTES of that, whole characters only, comes
     // "… (N bytes)" with the size of the whole text.
     static std::string bounded(std::string_view text);
-    // The same of the start of a text of `wholeBytes`, which then follow.
-    static std::string bounded(std::string_view start, std::size_t wholeBytes);
+    // The same of the start of a text of `wholeBytes`, which then follow,
+    // showing up to `shownBytes` of it.
+    static std::string bounded(std::string_view start, std::size_t wholeBytes,
+                               std::size_t shownBytes = SHOWN_BYTES);
     // The same of a C text; null is the empty text.
     static std::string bounded(const char* text);
+    // Our own text cut to at most `bytes` and "…", at a whole character.
+    static std::string cut(std::string text, std::size_t bytes);
     // Whether the text holds anything that bounded() escapes but the
     // backslash: a control, a direction change, an invisible character, a
     // byte of no character.

@@ -4,6 +4,8 @@
 
 #include <log4cpp/Category.hh>
 
+#include "cPeerText.h"
+
 cConditionLog::cConditionLog(const char* categoryName, std::string operation, std::string counted)
     : category(log4cpp::Category::getInstance(categoryName)),
       what(std::move(operation)),
@@ -15,7 +17,10 @@ void cConditionLog::failed(const std::string& reason, const std::string& detail)
         return;
     }
     condition = reason;
-    category.warn(what + " failed: " + reason + (detail.empty() ? "" : ": " + detail));
+    // Each quote is bounded where it is made; the line is bounded as a whole
+    // too, whatever the reasons add up to.
+    category.warn(cPeerText::cut(what + " failed: " + reason + (detail.empty() ? "" : ": " + detail),
+                                 LINE_BYTES));
 }
 
 void cConditionLog::succeeded() {

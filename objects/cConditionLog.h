@@ -1,6 +1,7 @@
 #ifndef TARWENDLE_OBJECTS_CCONDITIONLOG_H
 #define TARWENDLE_OBJECTS_CCONDITIONLOG_H
 
+#include <cstddef>
 #include <string>
 
 namespace log4cpp {
@@ -16,6 +17,10 @@ class Category;
  */
 class cConditionLog {
 public:
+    // A failure's line at most, so that the category's lines stay under
+    // 300 bytes with their prefix.
+    static constexpr std::size_t LINE_BYTES = 272;
+
     // `what` names the operation in the log ("reading from the object
     // service"), `unit` what is counted ("poll", "write").
     cConditionLog(const char* category, std::string what, std::string unit);

@@ -332,6 +332,9 @@ STARTUP_FAILURES = [
     ("commented", ('{"cfg": {}} // relay', config_lines(None)[:1]),
      P101 % (13, "value - invalid literal; last read: '\"cfg\": {}} /'; expected end of input"),
      ""),
+    # A byte of no character is quoted escaped, never as it is.
+    ("byte_of_no_character", ('{"cfg": {"output": {"label": "DO\udcff"}}}', config_lines(None)[:1]),
+     P101 % (33, "value - invalid string: ill-formed UTF-8 byte; last read: '\"DO\\xFF'"), ""),
     ("top_level_array", ("[]", config_lines(None)[:1]), T305 % "array", ""),
     ("ovt_not_object", (doc({}, "probe"), config_lines({})), T305 % "string", ""),
     ("crap_number", (doc({}, {"crap": 5}), config_lines({})), T302 % ("string", "number"), ""),
@@ -640,11 +643,14 @@ CASES.update({
     "document_fifo": dict(document=doc(ALARM_RULE), fifo=True, polls=[INHIBITED],
                           log_has=config_lines(ALARM_RULE)),
     # The largest answer within the frame bound, almost all of it objects of
-    # an unknown type, each logged and skipped, between normal polls: the
-    # peak rises a few MiB over the normal polls' and the memory comes back.
+    # an unknown type, skipped, the first few logged and the rest counted,
+    # between normal polls: the peak rises a few MiB over the normal polls'
+    # and the memory comes back.
     "answer_flood": dict(document=doc(ALARM_RULE), polls=[INHIBITED] * 4,
                          actions={2: FLOOD, 3: STATE},
-                         log_has=["INFO WendleEngine: We don't handle this type"],
+                         log_has=["INFO WendleEngine: We don't handle this type",
+                                  "INFO WendleEngine: We don't handle this type: %d more such "
+                                  "objects in this answer" % (FLOOD_OBJECTS - 3)],
                          hwm_rise_kib=(2, 3, FLOOD_HWM_RISE_KIB),
                          rss_return_kib=(2, 4, FLOOD_RSS_RETURN_KIB), timeout=120),
     # The same flood spoiled at its very end: all of it is read, then refused.
@@ -944,7 +950,8 @@ class Case:
         return os.path.join(self.dir, name)
 
     def write(self, name, text):
-        with open(self.path(name), "w") as out:
+        # A lone surrogate stands for a byte of no character ("\udcff" is 0xFF).
+        with open(self.path(name), "w", encoding="utf-8", errors="surrogateescape") as out:
             out.write(text)
 
     def read(self, name):
