@@ -15,6 +15,7 @@
 #include "PortKey.h"
 #include "RuleText.h"
 #include "RuleWords.h"
+#include "cPeerText.h"
 
 namespace {
 
@@ -111,6 +112,7 @@ void ConfigLint::output(const json& cfg) {
         return;
     }
     unknownMembers(path, out, {}, RuleText::portKeys());
+    label(path, out);
     deviceId(path, out);
 }
 
@@ -126,6 +128,17 @@ void ConfigLint::unknownMembers(const std::string& path, const json& entry,
         if (std::find(known.begin(), known.end(), it.key()) == known.end()) {
             warn(path + "." + it.key(), "is not a setting here: it is ignored");
         }
+    }
+}
+
+// A label with a character that does not show as itself matches no port as
+// a person reads it, and every log line that names it shows it escaped.
+void ConfigLint::label(const std::string& entryPath, const json& entry) {
+    const json value = EntryPath::member(entry, RuleText::LABEL);
+    if (value.is_string() && cPeerText::hidesAnything(value.get_ref<const std::string&>())) {
+        warn(entryPath + "." + RuleText::LABEL,
+             "holds a control, direction or invisible character: the log shows it as " +
+                 cPeerText::bounded(value.get_ref<const std::string&>()));
     }
 }
 
@@ -176,6 +189,7 @@ void ConfigLint::trigger(const ConfigCheck::Record& trigger) {
                      RuleWords::level(trigger.analog().level));
         }
     }
+    label(trigger.path, entry);
     deviceId(trigger.path, entry);
 }
 

@@ -34,6 +34,8 @@ private:
     // The entry's bound `key`, read as `hour` and `minute`.
     void bound(const std::string& entryPath, const char* key, const nlohmann::json& entry,
                uint32_t hour, uint32_t minute);
+    // The entry's label, as log lines will show it.
+    void label(const std::string& entryPath, const nlohmann::json& entry);
     // The entry's device id.
     void deviceId(const std::string& entryPath, const nlohmann::json& entry);
     void duplicates(const std::vector<const ConfigCheck::Record*>& triggers);

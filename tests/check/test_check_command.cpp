@@ -321,6 +321,14 @@ TEST_F(CheckCommandTest, VerdictAndTheLineThatMatters) {
          false,
          "F: warning: cfg.triggers[0].deviceid: \"1f-x\" ends in \"-x\", which is ignored: it is "
          "read as device 1f"},
+        {"invisible character in a label",
+         withTrigger(
+             R"({"type": "digital", "label": "DI\u200b1", "deviceid": "a1", "operation": "alarm"})"),
+         {"F", "--strict"},
+         1,
+         false,
+         "F: warning: cfg.triggers[0].label: holds a control, direction or invisible character: "
+         "the log shows it as DI\\xE2\\x80\\x8B1"},
         {"no device id",
          R"({"cfg": {"output": {"label": "DO1", "deviceid": "x"}, "triggers": []}})",
          {"F"},
