@@ -9,10 +9,7 @@ WeekPlan::WeekPlan(WendleEngine& engine) {
             now.tm_wday = day;
             now.tm_hour = minute / 60;
             now.tm_min = minute % 60;
-            const WendleEngine::Decision decision = engine.decide(now);
-            minutes[day][minute] = !decision.exclude.empty()   ? State::INHIBIT
-                                   : !decision.mustrun.empty() ? State::RELEASE
-                                                               : State::TRIGGERS;
+            minutes[day][minute] = engine.decide(now).windows();
         }
     }
 }

@@ -2,11 +2,9 @@
 #define TARWENDLE_CHECK_WEEKPLAN_H
 
 #include <array>
-#include <cstdint>
 
 #include "RuleWords.h"
-
-class WendleEngine;
+#include "WendleEngine.h"
 
 /*
  * For every minute of the week, whether the windows force the output
@@ -15,7 +13,7 @@ class WendleEngine;
  */
 class WeekPlan {
 public:
-    enum class State : std::uint8_t { TRIGGERS, RELEASE, INHIBIT };
+    using State = WendleEngine::Decision::Windows;
     static constexpr int DAYS = RuleWords::DAYS_IN_WEEK;
     static constexpr int MINUTES_PER_DAY = 24 * 60;
 

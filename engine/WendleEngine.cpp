@@ -427,9 +427,8 @@ void WendleEngine::tellWrite(cObject::eObjectIOState state, ObjectService::Write
 }
 
 /*
- * Any trigger asking for release releases; an active must-run window
- * releases whatever the triggers say; an active exclude window inhibits
- * whatever else holds. Every rule is asked, every window logged.
+ * Any trigger asking for release releases, unless the windows force the
+ * output (Decision::windows). Every rule is asked, every window logged.
  */
 WendleEngine::Decision WendleEngine::decide(const std::tm& now) {
     // Asked outside a poll too (a week's plan), so it looks again.
@@ -447,8 +446,10 @@ WendleEngine::Decision WendleEngine::decide(const std::tm& now) {
     }
     askWindows(mustrun_limits, now, "Include Trigger", made.mustrun);
     askWindows(exclude_limits, now, "Exclude Trigger", made.exclude);
-    made.release = made.exclude.empty() &&
-                   !(made.analog.empty() && made.digital.empty() && made.mustrun.empty());
+    const Decision::Windows windows = made.windows();
+    made.release = windows == Decision::Windows::TRIGGERS
+                       ? !(made.analog.empty() && made.digital.empty())
+                       : windows == Decision::Windows::RELEASE;
     return made;
 }
 

@@ -123,6 +123,11 @@ public:
      * checker tell it. The rules are the engine's, lent.
      */
     struct Decision {
+        // What the windows make of the output: an exclude window inhibits
+        // whatever else holds, a must-run window releases whatever the
+        // triggers say, and with neither the triggers decide.
+        enum class Windows : std::uint8_t { TRIGGERS, RELEASE, INHIBIT };
+
         bool release = false;
         std::vector<AnalogTrigger*> analog;
         std::vector<DigitalTrigger*> digital;
@@ -133,6 +138,11 @@ public:
         bool operator==(const Decision& other) const {
             return release == other.release && analog == other.analog && digital == other.digital &&
                    mustrun == other.mustrun && exclude == other.exclude;
+        }
+        Windows windows() const {
+            return !exclude.empty()   ? Windows::INHIBIT
+                   : !mustrun.empty() ? Windows::RELEASE
+                                      : Windows::TRIGGERS;
         }
         bool asked(const cObjectPort* trigger) const;
         bool active(const TimeLimit* window) const;
