@@ -1,24 +1,22 @@
 // The switching history against the truth: a stand-in object service keeps
 // every output's true state while, seed by seed, something else moves the
 // output, writes are refused or lose their acknowledgement, the output is
-// left out of answers and a second output comes after it. The history must
-// tell every change the service can know of, once, in order, with its port
+// left out of answers and a second output comes before or after it. Every
+// change the service can know of must be told once, in order, with its port
 // and cause, and nothing else.
 #include <gtest/gtest.h>
 
 #include <ctime>
 #include <map>
 #include <memory>
-#include <optional>
 #include <random>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "CapturingAppender.h"
 #include "CaughtStdout.h"
-#include "SwitchHistory.h"
+#include "MemoryService.h"
 #include "WendleEngine.h"
 
 namespace {
@@ -28,104 +26,41 @@ using State = cObject::eObjectIOState;
 using Lines = std::vector<std::string>;
 constexpr State HIGH = cObject::IOSTATE_HIGH;
 constexpr State LOW = cObject::IOSTATE_LOW;
-constexpr unsigned int DEVICE = 0xa1;
-constexpr unsigned int OUTPUT_ID = 3;
-constexpr unsigned int OTHER_ID = 5;
-constexpr int POLLS = 40;
-constexpr int SEEDS = 300;
+constexpr unsigned int OUTPUT = 3;  // port ids on device a1
+constexpr unsigned int OTHER = 5;
 
-// What the stand-in does in one poll.
-struct Plan {
-    bool answers = true;
-    bool showsOutput = true;
-    enum { NONE, BEFORE, AFTER } other = NONE;  // the second output, around the first
-    bool takes = true;                          // whether the write is applied
+// Answers the inputs and the outputs in `shown`, in that order, each in its
+// true state; applies a write or drops it, and reports what it is told to.
+struct Truth : MemoryService {
+    std::map<unsigned int, State> state;
+    std::map<unsigned int, std::string> label;
+    std::vector<unsigned int> shown;
+    bool alarm[2] = {false, false};
+    bool takes = true;
     Write reported = Write::APPLIED;
-};
+    unsigned int sentTo = 0;
+    State sent = LOW;
+    bool changed = false;
 
-class TruthService : public ObjectService {
-public:
-    TruthService(std::string outputLabel, std::string otherLabel)
-        : labels{{OUTPUT_ID, std::move(outputLabel)}, {OTHER_ID, std::move(otherLabel)}} {}
-
-    void start(const char* /*host*/, int /*port*/) override {}
-    cObjectList* get(cObjectList* /*request*/) override {
-        if (!plan.answers) {
-            return nullptr;
+    void prepare(bool answering) {
+        forgetAnswers();
+        setAnswering(answering);
+        digitalInput("DI1", 0xa1,
+                     alarm[0] ? cObject::STATUS_ALARM_SET : cObject::STATUS_ALARM_CLEAR);
+        digitalInput("DI2", 0xa1,
+                     alarm[1] ? cObject::STATUS_ALARM_SET : cObject::STATUS_ALARM_CLEAR);
+        for (unsigned int id : shown) {
+            digitalOutput(label[id].c_str(), 0xa1, id, state[id], LOW);
         }
-        objects.clear();
-        reply = std::make_unique<cObjectList>();
-        for (int i = 0; i < 2; ++i) {
-            auto input = std::make_unique<cObjectDInput>();
-            input->setPortLabel(i == 0 ? "DI1" : "DI2");
-            input->setDeviceSerial(DEVICE);
-            input->setPortStatus(alarm[i] ? cObject::STATUS_ALARM_SET
-                                          : cObject::STATUS_ALARM_CLEAR);
-            add(std::move(input));
-        }
-        if (plan.other == Plan::BEFORE) {
-            addOutput(OTHER_ID);
-        }
-        if (plan.showsOutput) {
-            addOutput(OUTPUT_ID);
-        }
-        if (plan.other == Plan::AFTER) {
-            addOutput(OTHER_ID);
-        }
-        return reply.get();
     }
     Write set(cObject* object) override {
         auto* written = static_cast<cObjectDOutput*>(object);
-        const unsigned int id = written->getPortId();
-        const State state = written->getOutputState();
-        sent = Sent{id, state, plan.takes && truth[id] != state};
-        if (plan.takes) {
-            truth[id] = state;
-        }
-        return plan.reported;
+        sentTo = written->getPortId();
+        sent = written->getOutputState();
+        changed = takes && state[sentTo] != sent;
+        state[sentTo] = takes ? sent : state[sentTo];
+        return reported;
     }
-
-    struct Sent {
-        unsigned int portId;
-        State state;
-        bool changed;
-    };
-    std::map<unsigned int, std::string> labels;
-    std::map<unsigned int, State> truth;
-    bool alarm[2] = {false, false};
-    Plan plan;
-    std::optional<Sent> sent;
-
-private:
-    void add(std::unique_ptr<cObject> object) {
-        reply->add(object.get());
-        objects.push_back(std::move(object));
-    }
-    void addOutput(unsigned int id) {
-        auto port = std::make_unique<cObjectDOutput>();
-        port->setPortLabel(labels[id].c_str());
-        port->setDeviceSerial(DEVICE);
-        port->setPortId(id);
-        port->setOutputState(truth[id]);
-        port->setDefaultState(LOW);
-        add(std::move(port));
-    }
-    std::vector<std::unique_ptr<cObject>> objects;
-    std::unique_ptr<cObjectList> reply;
-};
-
-// Keeps the port named with each write that failed or was not acknowledged.
-class FailedWrites : public WendleEngine::Watcher {
-public:
-    void told(const std::string& /*line*/) override {}
-    void answered(Write outcome, const std::string& port, State /*state*/,
-                  bool /*released*/) override {
-        last = outcome == Write::REFUSED || outcome == Write::UNACKNOWLEDGED ? port : "";
-    }
-    void unanswered() override {}
-    void polling() override {}
-    void alive() override {}
-    std::string last;
 };
 
 std::string clockOf(std::time_t instant) {
@@ -136,200 +71,140 @@ std::string clockOf(std::time_t instant) {
     return text;
 }
 
-// The truth, as far as the service can know it, in the history's words.
-class Model {
-public:
-    Model(std::map<unsigned int, std::string> words) : words(std::move(words)) {}
-
-    // A write the stand-in took in poll `p`; its line if it is told now.
-    void wrote(const TruthService::Sent& sent, Write reported, const std::string& sentence,
-               std::time_t at, Lines& told) {
-        if (reported == Write::APPLIED) {
-            if (sent.changed || !firstTold) {
-                told.push_back(words[sent.portId] + sentence);
-            }
-            firstTold = true;
-        } else if (reported != Write::REFUSED) {
-            unresolved[sent.portId] = Unresolved{sent.state, sentence, at, sent.changed};
-        }
+// One seed; `unconfirmed` for a library that never says whether a write took.
+void runSeed(unsigned int seed, bool unconfirmed) {
+    std::mt19937 random(seed);
+    const auto chance = [&](int percent) { return int(random() % 100) < percent; };
+    // A line feed in a label stays inside the line; an unlabelled port is
+    // named by its id.
+    const bool feed = chance(20);
+    const bool unlabelled = chance(30);
+    std::map<unsigned int, std::string> words = {
+        {OUTPUT, feed ? "DO\\n1 on device a1" : "DO1 on device a1"},
+        {OTHER, unlabelled ? "port 5 on device a1" : "DO2 on device a1"}};
+    nlohmann::json section = {{"output", {{"label", feed ? "DO\n1" : "DO1"}, {"deviceid", "a1"}}}};
+    for (const char* label : {"DI1", "DI2"}) {
+        section["triggers"].push_back(
+            {{"type", "digital"}, {"label", label}, {"deviceid", "a1"}, {"operation", "alarm"}});
     }
-    void movedOutside() { unseenMove = true; }
-    // An answer shows the port in its true state.
-    void shown(unsigned int id, State truth, Lines& told) {
-        auto it = unresolved.find(id);
-        if (it != unresolved.end()) {
-            if (truth == it->second.state) {
+    CapturingAppender capture;
+    std::unique_ptr<WendleEngine> built;
+    {
+        CaughtStdout quiet;  // the construction's trace, not a failure's report
+        built = std::make_unique<WendleEngine>(section);
+    }
+    WendleEngine& engine = *built;
+    auto owned = std::make_unique<Truth>();
+    Truth& truth = *owned;
+    engine.useService(std::move(owned));
+    std::time_t now = 1796630400;
+    engine.useClock([&] { return now; });
+    truth.label = {{OUTPUT, feed ? "DO\n1" : "DO1"}, {OTHER, unlabelled ? "" : "DO2"}};
+    truth.state = {{OUTPUT, chance(50) ? HIGH : LOW}, {OTHER, chance(50) ? HIGH : LOW}};
+
+    // The model: writes whose fate only an answer can tell, a move nobody
+    // has seen, and whether the start-up line was told. Either must be shown
+    // by the next answer before anything else happens to its port, or the
+    // change would be unknowable.
+    struct Open {
+        State state;
+        std::string line;
+        bool changed;
+    };
+    std::map<unsigned int, Open> open;
+    bool unseenMove = false;
+    bool firstTold = false;
+    bool everShown = false;
+    std::ostringstream story;
+    std::size_t seen = 0;
+    for (int poll = 0; poll < 40; ++poll, now += 22) {
+        if (everShown && open.empty() && !unseenMove && chance(15)) {
+            truth.state[OUTPUT] = truth.state[OUTPUT] == HIGH ? LOW : HIGH;
+            unseenMove = true;
+        }
+        const bool answers = chance(85);
+        const bool showOutput = !everShown || unseenMove || open.count(OUTPUT) || chance(75);
+        const bool showOther = open.count(OTHER) || chance(35);
+        truth.shown.clear();
+        if (showOther && chance(50)) {
+            truth.shown.push_back(OTHER);
+        }
+        if (showOutput) {
+            truth.shown.push_back(OUTPUT);
+        }
+        if (showOther && (truth.shown.empty() || truth.shown[0] != OTHER)) {
+            truth.shown.push_back(OTHER);
+        }
+        const int fate = int(random() % 10);
+        truth.reported = unconfirmed ? Write::UNCONFIRMED
+                         : fate < 6  ? Write::APPLIED
+                         : fate < 8  ? Write::REFUSED
+                                     : Write::UNACKNOWLEDGED;
+        truth.takes = truth.reported == Write::APPLIED ||
+                      (truth.reported != Write::REFUSED && chance(unconfirmed ? 80 : 50));
+        for (bool& alarm : truth.alarm) {
+            alarm = chance(30) ? !alarm : alarm;
+        }
+        truth.prepare(answers);
+        story << " | " << poll << (unseenMove ? " moved" : "") << (answers ? "" : " unanswered")
+              << " shows";
+        for (unsigned int id : truth.shown) {
+            story << " " << id;
+        }
+        story << " reported " << int(truth.reported) << (truth.takes ? " takes" : " drops");
+
+        Lines expected;
+        for (unsigned int id : answers ? truth.shown : std::vector<unsigned int>{}) {
+            everShown = true;
+            auto it = open.find(id);
+            if (it != open.end() && truth.state[id] == it->second.state) {
                 if (it->second.changed || !firstTold) {
-                    told.push_back(words[id] + it->second.sentence + "; sent at " +
-                                   clockOf(it->second.at));
+                    expected.push_back(it->second.line);
                 }
                 firstTold = true;
             }
-            unresolved.erase(it);
-        }
-        if (id == OUTPUT_ID && unseenMove) {
-            told.push_back(words[id] + ": " + (truth == HIGH ? "HIGH" : "LOW") +
-                           " (changed outside tarwendle)");
-            unseenMove = false;
-        }
-    }
-    // Ports an answer must show before anything else happens to them: a
-    // change that nobody has seen, or a write whose fate is open, would
-    // otherwise be unknowable.
-    std::set<unsigned int> mustShow() const {
-        std::set<unsigned int> ids;
-        for (const auto& open : unresolved) {
-            ids.insert(open.first);
-        }
-        if (unseenMove) {
-            ids.insert(OUTPUT_ID);
-        }
-        return ids;
-    }
-    std::map<unsigned int, std::string> words;
-
-private:
-    struct Unresolved {
-        State state;
-        std::string sentence;
-        std::time_t at;
-        bool changed;
-    };
-    std::map<unsigned int, Unresolved> unresolved;
-    bool unseenMove = false;
-    bool firstTold = false;
-};
-
-std::string sentence(bool release, const bool alarm[2]) {
-    if (!release) {
-        return ": LOW (inhibited): no rule asks for release";
-    }
-    std::string by;
-    for (int i = 0; i < 2; ++i) {
-        if (alarm[i]) {
-            by += std::string(by.empty() ? "" : "; ") + "cfg.triggers[" + std::to_string(i) +
-                  "]: DI" + std::to_string(i + 1) + " on device a1 in alarm";
-        }
-    }
-    return ": HIGH (released) by " + by;
-}
-
-Lines toldSince(const CapturingAppender& capture, std::size_t& seen) {
-    Lines lines;
-    for (; seen < capture.events().size(); ++seen) {
-        if (capture.events()[seen].category == SwitchHistory::CATEGORY) {
-            lines.push_back(capture.events()[seen].message);
-        }
-    }
-    return lines;
-}
-
-// One seed: `unconfirmed` for a library that never says whether a write took.
-void runSeed(unsigned int seed, bool unconfirmed) {
-    std::mt19937 random(seed);
-    const auto chance = [&](int percent) {
-        return std::uniform_int_distribution<int>(0, 99)(random) < percent;
-    };
-    // A line feed in a label must stay inside the line; an unlabelled port
-    // is named by its id.
-    const std::string outputLabel = chance(20) ? "DO\n1" : "DO1";
-    const std::string otherLabel = chance(30) ? "" : "DO2";
-    Model model(
-        {{OUTPUT_ID, (outputLabel == "DO1" ? "DO1" : "DO\\n1") + std::string(" on device a1")},
-         {OTHER_ID, (otherLabel.empty() ? "port 5" : "DO2") + std::string(" on device a1")}});
-
-    CapturingAppender capture;
-    std::unique_ptr<WendleEngine> engine;
-    {
-        CaughtStdout quiet;
-        nlohmann::json section = {{"output", {{"label", outputLabel}, {"deviceid", "a1"}}}};
-        for (const char* label : {"DI1", "DI2"}) {
-            section["triggers"].push_back({{"type", "digital"},
-                                           {"label", label},
-                                           {"deviceid", "a1"},
-                                           {"operation", "alarm"}});
-        }
-        engine = std::make_unique<WendleEngine>(section);
-    }
-    auto owned = std::make_unique<TruthService>(outputLabel, otherLabel);
-    TruthService& service = *owned;
-    engine->useService(std::move(owned));
-    std::time_t now = 1796630400;  // 2026-12-07 UTC
-    engine->useClock([&] { return now; });
-    FailedWrites watcher;
-    engine->useWatcher(&watcher);
-    service.truth = {{OUTPUT_ID, chance(50) ? HIGH : LOW}, {OTHER_ID, chance(50) ? HIGH : LOW}};
-
-    std::ostringstream story;
-    std::size_t seen = capture.events().size();
-    bool outputShown = false;
-    for (int poll = 0; poll < POLLS; ++poll, now += 22) {
-        if (outputShown && model.mustShow().empty() && chance(15)) {
-            service.truth[OUTPUT_ID] = service.truth[OUTPUT_ID] == HIGH ? LOW : HIGH;
-            model.movedOutside();
-            story << " moved";
-        }
-        Plan plan;
-        const std::set<unsigned int> must = model.mustShow();
-        plan.answers = chance(85);
-        plan.showsOutput = !outputShown || must.count(OUTPUT_ID) != 0 || chance(75);
-        plan.other = must.count(OTHER_ID) != 0 || chance(35)
-                         ? (chance(50) ? Plan::AFTER : Plan::BEFORE)
-                         : Plan::NONE;
-        if (unconfirmed) {
-            plan.reported = Write::UNCONFIRMED;
-            plan.takes = chance(80);
-        } else {
-            const int fate = std::uniform_int_distribution<int>(0, 9)(random);
-            plan.reported = fate < 6   ? Write::APPLIED
-                            : fate < 8 ? Write::REFUSED
-                                       : Write::UNACKNOWLEDGED;
-            plan.takes = plan.reported == Write::APPLIED ||
-                         (plan.reported == Write::UNACKNOWLEDGED && chance(50));
-        }
-        service.plan = plan;
-        for (bool& alarm : service.alarm) {
-            alarm = chance(30) ? !alarm : alarm;
-        }
-        story << " | " << poll << (plan.answers ? "" : " unanswered")
-              << (plan.showsOutput ? "" : " left-out") << " other=" << plan.other
-              << " reported=" << static_cast<int>(plan.reported) << " takes=" << plan.takes;
-
-        Lines expected;
-        service.sent.reset();
-        if (plan.answers) {
-            outputShown = outputShown || plan.showsOutput;
-            const std::vector<unsigned int> order =
-                plan.other == Plan::BEFORE ? std::vector<unsigned int>{OTHER_ID, OUTPUT_ID}
-                                           : std::vector<unsigned int>{OUTPUT_ID, OTHER_ID};
-            for (unsigned int id : order) {
-                if ((id == OUTPUT_ID && plan.showsOutput) ||
-                    (id == OTHER_ID && plan.other != Plan::NONE)) {
-                    model.shown(id, service.truth[id], expected);
-                }
+            if (it != open.end()) {
+                open.erase(it);
+            }
+            if (id == OUTPUT && unseenMove) {
+                expected.push_back(words[id] + (truth.state[id] == HIGH ? ": HIGH" : ": LOW") +
+                                   " (changed outside tarwendle)");
+                unseenMove = false;
             }
         }
-        engine->update_ports();
-        if (service.sent) {
-            const bool release = service.alarm[0] || service.alarm[1];
-            model.wrote(*service.sent, plan.reported, sentence(release, service.alarm), now,
-                        expected);
-            const bool failed =
-                plan.reported == Write::REFUSED || plan.reported == Write::UNACKNOWLEDGED;
-            ASSERT_EQ(watcher.last, failed ? model.words[service.sent->portId] : "")
-                << "seed " << seed << story.str();
+        engine.update_ports();
+        if (answers) {
+            std::string line = words[truth.sentTo] + ": LOW (inhibited): no rule asks for release";
+            if (truth.alarm[0] || truth.alarm[1]) {
+                line = words[truth.sentTo] + ": HIGH (released) by ";
+                line += truth.alarm[0] ? "cfg.triggers[0]: DI1 on device a1 in alarm" : "";
+                line += truth.alarm[0] && truth.alarm[1] ? "; " : "";
+                line += truth.alarm[1] ? "cfg.triggers[1]: DI2 on device a1 in alarm" : "";
+            }
+            if (truth.reported == Write::APPLIED) {
+                if (truth.changed || !firstTold) {
+                    expected.push_back(line);
+                }
+                firstTold = true;
+            } else if (truth.reported != Write::REFUSED) {
+                open[truth.sentTo] = {truth.sent, line + "; sent at " + clockOf(now),
+                                      truth.changed};
+            }
         }
-        ASSERT_EQ(toldSince(capture, seen), expected) << "seed " << seed << story.str();
+        Lines told;
+        for (; seen < capture.events().size(); ++seen) {
+            if (capture.events()[seen].category == SwitchHistory::CATEGORY) {
+                told.push_back(capture.events()[seen].message);
+            }
+        }
+        ASSERT_EQ(told, expected) << "seed " << seed << story.str();
     }
 }
 
 TEST(SwitchHistoryTest, TellsEveryKnowableChangeOnceAndNothingElse) {
-    for (unsigned int seed = 1; seed <= SEEDS; ++seed) {
+    for (unsigned int seed = 1; seed <= 300 && !::testing::Test::HasFatalFailure(); ++seed) {
         runSeed(seed, false);
         runSeed(seed, true);
-        if (::testing::Test::HasFatalFailure()) {
-            return;
-        }
     }
 }
 
