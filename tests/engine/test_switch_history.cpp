@@ -6,16 +6,15 @@
 // and cause, and nothing else.
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <map>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "CapturingAppender.h"
 #include "CaughtStdout.h"
+#include "LocalTime.h"
 #include "MemoryService.h"
 #include "WendleEngine.h"
 
@@ -23,36 +22,21 @@ namespace {
 
 using Write = ObjectService::Write;
 using State = cObject::eObjectIOState;
-using Lines = std::vector<std::string>;
 constexpr State HIGH = cObject::IOSTATE_HIGH;
 constexpr State LOW = cObject::IOSTATE_LOW;
-constexpr unsigned int OUTPUT = 3;  // port ids on device a1
-constexpr unsigned int OTHER = 5;
+constexpr unsigned int OUTPUT = 3, OTHER = 5;  // port ids on device a1
 
-// Answers the inputs and the outputs in `shown`, in that order, each in its
-// true state; applies a write or drops it, and reports what it is told to.
+// Answers the outputs in `shown`, in that order, in their true states;
+// applies or drops a write, and reports what it is told to.
 struct Truth : MemoryService {
     std::map<unsigned int, State> state;
     std::map<unsigned int, std::string> label;
     std::vector<unsigned int> shown;
-    bool alarm[2] = {false, false};
-    bool takes = true;
+    bool takes = true, changed = false;
     Write reported = Write::APPLIED;
     unsigned int sentTo = 0;
     State sent = LOW;
-    bool changed = false;
 
-    void prepare(bool answering) {
-        forgetAnswers();
-        setAnswering(answering);
-        digitalInput("DI1", 0xa1,
-                     alarm[0] ? cObject::STATUS_ALARM_SET : cObject::STATUS_ALARM_CLEAR);
-        digitalInput("DI2", 0xa1,
-                     alarm[1] ? cObject::STATUS_ALARM_SET : cObject::STATUS_ALARM_CLEAR);
-        for (unsigned int id : shown) {
-            digitalOutput(label[id].c_str(), 0xa1, id, state[id], LOW);
-        }
-    }
     Write set(cObject* object) override {
         auto* written = static_cast<cObjectDOutput*>(object);
         sentTo = written->getPortId();
@@ -63,22 +47,13 @@ struct Truth : MemoryService {
     }
 };
 
-std::string clockOf(std::time_t instant) {
-    std::tm local{};
-    localtime_r(&instant, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
-}
-
 // One seed; `unconfirmed` for a library that never says whether a write took.
 void runSeed(unsigned int seed, bool unconfirmed) {
     std::mt19937 random(seed);
     const auto chance = [&](int percent) { return int(random() % 100) < percent; };
     // A line feed in a label stays inside the line; an unlabelled port is
     // named by its id.
-    const bool feed = chance(20);
-    const bool unlabelled = chance(30);
+    const bool feed = chance(20), unlabelled = chance(30);
     std::map<unsigned int, std::string> words = {
         {OUTPUT, feed ? "DO\\n1 on device a1" : "DO1 on device a1"},
         {OTHER, unlabelled ? "port 5 on device a1" : "DO2 on device a1"}};
@@ -88,52 +63,45 @@ void runSeed(unsigned int seed, bool unconfirmed) {
             {{"type", "digital"}, {"label", label}, {"deviceid", "a1"}, {"operation", "alarm"}});
     }
     CapturingAppender capture;
-    std::unique_ptr<WendleEngine> built;
+    std::unique_ptr<WendleEngine> engine;
     {
         CaughtStdout quiet;  // the construction's trace, not a failure's report
-        built = std::make_unique<WendleEngine>(section);
+        engine = std::make_unique<WendleEngine>(section);
     }
-    WendleEngine& engine = *built;
     auto owned = std::make_unique<Truth>();
     Truth& truth = *owned;
-    engine.useService(std::move(owned));
+    engine->useService(std::move(owned));
     std::time_t now = 1796630400;
-    engine.useClock([&] { return now; });
+    engine->useClock([&] { return now; });
     truth.label = {{OUTPUT, feed ? "DO\n1" : "DO1"}, {OTHER, unlabelled ? "" : "DO2"}};
     truth.state = {{OUTPUT, chance(50) ? HIGH : LOW}, {OTHER, chance(50) ? HIGH : LOW}};
 
-    // The model: writes whose fate only an answer can tell, a move nobody
-    // has seen, and whether the start-up line was told. Either must be shown
-    // by the next answer before anything else happens to its port, or the
-    // change would be unknowable.
+    // Writes whose fate only an answer can tell (the line due if it took,
+    // and whether it changed the state), and a move nobody has seen: the
+    // next answer must show their port before anything else happens to it,
+    // or the change would be unknowable.
     struct Open {
         State state;
         std::string line;
         bool changed;
     };
     std::map<unsigned int, Open> open;
-    bool unseenMove = false;
-    bool firstTold = false;
-    bool everShown = false;
-    std::ostringstream story;
+    bool unseenMove = false, firstTold = false, everShown = false, alarm[2] = {false, false};
     std::size_t seen = 0;
     for (int poll = 0; poll < 40; ++poll, now += 22) {
         if (everShown && open.empty() && !unseenMove && chance(15)) {
             truth.state[OUTPUT] = truth.state[OUTPUT] == HIGH ? LOW : HIGH;
             unseenMove = true;
         }
-        const bool answers = chance(85);
-        const bool showOutput = !everShown || unseenMove || open.count(OUTPUT) || chance(75);
-        const bool showOther = open.count(OTHER) || chance(35);
+        const bool answers = chance(85), otherFirst = chance(50);
+        const bool showOther = open.count(OTHER) != 0 || chance(35);
         truth.shown.clear();
-        if (showOther && chance(50)) {
-            truth.shown.push_back(OTHER);
-        }
-        if (showOutput) {
-            truth.shown.push_back(OUTPUT);
-        }
-        if (showOther && (truth.shown.empty() || truth.shown[0] != OTHER)) {
-            truth.shown.push_back(OTHER);
+        for (unsigned int id : otherFirst ? std::vector<unsigned int>{OTHER, OUTPUT}
+                                          : std::vector<unsigned int>{OUTPUT, OTHER}) {
+            if (id == OTHER ? showOther
+                            : !everShown || unseenMove || open.count(OUTPUT) != 0 || chance(75)) {
+                truth.shown.push_back(id);
+            }
         }
         const int fate = int(random() % 10);
         truth.reported = unconfirmed ? Write::UNCONFIRMED
@@ -142,18 +110,18 @@ void runSeed(unsigned int seed, bool unconfirmed) {
                                      : Write::UNACKNOWLEDGED;
         truth.takes = truth.reported == Write::APPLIED ||
                       (truth.reported != Write::REFUSED && chance(unconfirmed ? 80 : 50));
-        for (bool& alarm : truth.alarm) {
-            alarm = chance(30) ? !alarm : alarm;
+        truth.forgetAnswers();
+        truth.setAnswering(answers);
+        for (int i = 0; i < 2; ++i) {
+            alarm[i] = chance(30) ? !alarm[i] : alarm[i];
+            truth.digitalInput(i == 0 ? "DI1" : "DI2", 0xa1,
+                               alarm[i] ? cObject::STATUS_ALARM_SET : cObject::STATUS_ALARM_CLEAR);
         }
-        truth.prepare(answers);
-        story << " | " << poll << (unseenMove ? " moved" : "") << (answers ? "" : " unanswered")
-              << " shows";
         for (unsigned int id : truth.shown) {
-            story << " " << id;
+            truth.digitalOutput(truth.label[id].c_str(), 0xa1, id, truth.state[id], LOW);
         }
-        story << " reported " << int(truth.reported) << (truth.takes ? " takes" : " drops");
 
-        Lines expected;
+        std::vector<std::string> expected;
         for (unsigned int id : answers ? truth.shown : std::vector<unsigned int>{}) {
             everShown = true;
             auto it = open.find(id);
@@ -172,32 +140,32 @@ void runSeed(unsigned int seed, bool unconfirmed) {
                 unseenMove = false;
             }
         }
-        engine.update_ports();
+        engine->update_ports();
         if (answers) {
             std::string line = words[truth.sentTo] + ": LOW (inhibited): no rule asks for release";
-            if (truth.alarm[0] || truth.alarm[1]) {
-                line = words[truth.sentTo] + ": HIGH (released) by ";
-                line += truth.alarm[0] ? "cfg.triggers[0]: DI1 on device a1 in alarm" : "";
-                line += truth.alarm[0] && truth.alarm[1] ? "; " : "";
-                line += truth.alarm[1] ? "cfg.triggers[1]: DI2 on device a1 in alarm" : "";
+            if (alarm[0] || alarm[1]) {
+                line = words[truth.sentTo] + ": HIGH (released) by " +
+                       (alarm[0] ? "cfg.triggers[0]: DI1 on device a1 in alarm" : "") +
+                       (alarm[0] && alarm[1] ? "; " : "") +
+                       (alarm[1] ? "cfg.triggers[1]: DI2 on device a1 in alarm" : "");
             }
-            if (truth.reported == Write::APPLIED) {
-                if (truth.changed || !firstTold) {
-                    expected.push_back(line);
-                }
-                firstTold = true;
-            } else if (truth.reported != Write::REFUSED) {
-                open[truth.sentTo] = {truth.sent, line + "; sent at " + clockOf(now),
+            if (truth.reported == Write::APPLIED && (truth.changed || !firstTold)) {
+                expected.push_back(line);
+            }
+            firstTold = firstTold || truth.reported == Write::APPLIED;
+            if (truth.reported != Write::APPLIED && truth.reported != Write::REFUSED) {
+                open[truth.sentTo] = {truth.sent, line + "; sent at " + LocalTime::clock(now),
                                       truth.changed};
             }
         }
-        Lines told;
+        std::vector<std::string> told;
         for (; seen < capture.events().size(); ++seen) {
             if (capture.events()[seen].category == SwitchHistory::CATEGORY) {
                 told.push_back(capture.events()[seen].message);
             }
         }
-        ASSERT_EQ(told, expected) << "seed " << seed << story.str();
+        ASSERT_EQ(told, expected) << "seed " << seed << (unconfirmed ? " unconfirmed" : "")
+                                  << ", poll " << poll;
     }
 }
 
