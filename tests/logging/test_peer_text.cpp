@@ -46,6 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
                                    "b\xe2\x80\xae"
                                    "c\xe2\x80\xa8",
                                    "a\\xC2\\x85b\\xE2\\x80\\xAEc\\xE2\\x80\\xA8"},
+                      // Characters that show as nothing: zero width space, marks, the
+                      // Arabic letter mark, the byte order mark.
+                      PeerTextCase{"Invisible", "\xe2\x80\x8b\xe2\x80\x8f\xd8\x9c\xef\xbb\xbf",
+                                   "\\xE2\\x80\\x8B\\xE2\\x80\\x8F\\xD8\\x9C\\xEF\\xBB\\xBF"},
                       PeerTextCase{"JustFits", X64, X64},
                       PeerTextCase{"OneByteOver", X64 + "y", X64 + "\xe2\x80\xa6 (65 bytes)"},
                       // The bound is on what is shown: escapes count at their width, and
