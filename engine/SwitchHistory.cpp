@@ -65,11 +65,14 @@ bool SwitchHistory::wants(Target target, cObject::eObjectIOState state,
     if (port == nullptr) {
         return true;
     }
-    if (outcome == ObjectService::Write::APPLIED) {
-        return isNews(*port, state);
+    // A write that would change nothing is told by no confirmation either:
+    // an answer that moves the port first also drops the write.
+    if (!isNews(*port, state)) {
+        return false;
     }
     // A write already waiting keeps the sentence of the poll that sent it.
-    return !(port->pending && port->pending->state == state);
+    return outcome == ObjectService::Write::APPLIED ||
+           !(port->pending && port->pending->state == state);
 }
 
 void SwitchHistory::wrote(Target target, cObject::eObjectIOState state,
