@@ -279,6 +279,23 @@ bool SimulatorState::parse(const std::string& text, std::string& why) {
         why = e.what();
         return false;
     }
+    // An output whose state the file gives as it gave it before keeps what
+    // was written to it since: a file edited for its inputs must not move
+    // the outputs back. One the file changes is moved, as a hand would.
+    for (cObjectDOutput& output : next.digitalOutputs) {
+        const std::pair<unsigned int, unsigned int> port{output.getDeviceSerial(),
+                                                         output.getPortId()};
+        const auto filed = filedStates.find(port);
+        const bool unchanged =
+            filed != filedStates.end() && filed->second == output.getOutputState();
+        next.filedStates[port] = output.getOutputState();
+        for (const cObjectDOutput& live : digitalOutputs) {
+            if (unchanged && live.getDeviceSerial() == port.first &&
+                live.getPortId() == port.second) {
+                output.setOutputState(live.getOutputState());
+            }
+        }
+    }
     *this = std::move(next);
     return true;
 }

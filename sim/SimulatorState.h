@@ -1,8 +1,10 @@
 #ifndef TARWENDLE_SIM_SIMULATORSTATE_H
 #define TARWENDLE_SIM_SIMULATORSTATE_H
 
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SimulatedAnalogInput.h"
@@ -38,8 +40,10 @@ public:
 
     static const char* faultName(eFault fault);
 
-    // Replaces the state with the document's. On failure the state is left
-    // as it was and `why` says what is wrong.
+    // Replaces the state with the document's, but for the outputs whose
+    // state the document gives as the last one did: they keep the state
+    // written to them. On failure the state is left as it was and `why`
+    // says what is wrong.
     bool parse(const std::string& text, std::string& why);
 
     // The held object answering a requested one: same type code, label and
@@ -65,6 +69,8 @@ private:
     std::vector<cObjectDInput> digitalInputs;
     std::vector<SimulatedAnalogInput> analogInputs;
     std::vector<cObjectDOutput> digitalOutputs;
+    // Each output's state as the last document gave it, by serial and port id.
+    std::map<std::pair<unsigned int, unsigned int>, cObject::eObjectIOState> filedStates;
     std::vector<std::shared_ptr<const cObject>> extraObjects;
     eFault fault = eFault::NONE;
     std::string faultBytes;

@@ -61,6 +61,17 @@ TEST(SimulatorState, AppliesOnlyHighOrLowToAnExistingOutput) {
     EXPECT_EQ(current(), cObject::IOSTATE_LOW);
     EXPECT_TRUE(state.applyOutput(0xa1, 3, 1));
     EXPECT_EQ(current(), cObject::IOSTATE_HIGH);
+
+    // A file edited for its inputs leaves the written state; one that gives
+    // the output another state moves it.
+    nlohmann::json edited = nlohmann::json::parse(GOOD);
+    edited["digital_inputs"][0]["status"] = 2;
+    ASSERT_TRUE(state.parse(edited.dump(), why)) << why;
+    EXPECT_EQ(current(), cObject::IOSTATE_HIGH);
+    EXPECT_TRUE(state.applyOutput(0xa1, 3, 2));
+    edited["digital_outputs"][0]["state"] = 1;
+    ASSERT_TRUE(state.parse(edited.dump(), why)) << why;
+    EXPECT_EQ(current(), cObject::IOSTATE_HIGH);
 }
 
 // The simulator serves what the file says, also codes that no rule names
