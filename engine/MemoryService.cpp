@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "ObjectCodes.h"
 #include "cObjectAInput.h"
 #include "cObjectDInput.h"
 #include "cObjectDOutput.h"
@@ -69,10 +70,10 @@ cObjectList* MemoryService::get(cObjectList* /*request*/) {
 // would: the next read shows them in the state written.
 ObjectService::Write MemoryService::set(cObject* object) {
     ++writeCount;
-    if (writeOutcome != Write::REFUSED && object->getType() == cObject::TYPE_DIGITAL_OUTPUT) {
+    if (writeOutcome != Write::REFUSED && object->getType() == object_codes::kDigitalOutput) {
         auto* written = static_cast<cObjectDOutput*>(object);
         for (const std::unique_ptr<cObject>& answered : objects) {
-            if (answered->getType() != cObject::TYPE_DIGITAL_OUTPUT) {
+            if (answered->getType() != object_codes::kDigitalOutput) {
                 continue;
             }
             auto* port = static_cast<cObjectDOutput*>(answered.get());
