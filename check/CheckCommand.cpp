@@ -13,8 +13,10 @@
 #include <set>
 #include <sstream>
 
+#include "ClientService.h"
 #include "ConfigCheck.h"
 #include "ConfigLint.h"
+#include "ConfigWatch.h"
 #include "ConstructionTrace.h"
 #include "EngineSettings.h"
 #include "EntryPath.h"
@@ -42,6 +44,11 @@ const char* const kUsage =
     "  --default high|low    the output's resting state for --at (low)\n"
     "  --probe               reads every configured port once from the object service\n"
     "  --trace               shows the rule classes' construction traces\n"
+    "  --watch               decides on the object service's live readings at every\n"
+    "                        poll, never writing, and shows each change until\n"
+    "                        Ctrl-C; then a summary\n"
+    "  --every SECONDS       a watch's poll period (22, at least 1)\n"
+    "  --polls N             ends a watch after N polls\n"
     "Exit status: 0 the service would start, 1 it would not, 2 a usage error.\n";
 
 struct Options {
@@ -49,6 +56,9 @@ struct Options {
     bool strict = false;
     bool probe = false;
     bool trace = false;
+    bool watch = false;
+    unsigned int every = engine_settings::kTicksBetweenPolls * engine_settings::kTickSeconds;
+    unsigned long polls = 0;
     std::string svg;
     bool explain = false;
     std::time_t at = 0;
@@ -56,15 +66,28 @@ struct Options {
     cObject::eObjectIOState resting = object_codes::kLow;
 };
 
-const std::map<std::string, bool Options::*> kSwitches{
-    {"--strict", &Options::strict}, {"--probe", &Options::probe}, {"--trace", &Options::trace}};
-const std::set<std::string> kValued{"--svg", "--at", "--input", "--default"};
+const std::map<std::string, bool Options::*> kSwitches{{"--strict", &Options::strict},
+                                                       {"--probe", &Options::probe},
+                                                       {"--trace", &Options::trace},
+                                                       {"--watch", &Options::watch}};
+const std::set<std::string> kValued{"--svg", "--at", "--input", "--default", "--every", "--polls"};
+
+// A whole number from 1 to `most`, or false.
+bool count(const std::string& text, unsigned long most, unsigned long& value) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 10) {
+        return false;
+    }
+    value = std::stoul(text);
+    return value >= 1 && value <= most;
+}
 
 // False, with why, on a usage error; `help` when help was asked for.
 bool parse(const std::vector<std::string>& arguments, Options& options, bool& help,
            std::string& why) {
     bool haveFile = false;
     bool haveExplainOption = false;
+    bool haveWatchOption = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& word = arguments[i];
         std::string text;
@@ -101,6 +124,22 @@ bool parse(const std::vector<std::string>& arguments, Options& options, bool& he
             }
             options.resting = text == "high" ? object_codes::kHigh : object_codes::kLow;
             haveExplainOption = true;
+        } else if (word == "--every" || word == "--polls") {
+            // A day in seconds bounds the period: a longer one is a typo.
+            unsigned long value = 0;
+            if (!count(text, word == "--every" ? 86400UL : 4000000000UL, value)) {
+                why = word +
+                      (word == "--every" ? " wants seconds from 1 to 86400, not \""
+                                         : " wants a number of polls from 1, not \"") +
+                      text + "\"";
+                return false;
+            }
+            if (word == "--every") {
+                options.every = static_cast<unsigned int>(value);
+            } else {
+                options.polls = value;
+            }
+            haveWatchOption = true;
         } else if (word.size() > 1 && word[0] == '-') {
             why = "unknown option " + word;
             return false;
@@ -114,6 +153,14 @@ bool parse(const std::vector<std::string>& arguments, Options& options, bool& he
     }
     if (haveExplainOption && !options.explain) {
         why = "--input and --default explain a moment: they need --at";
+        return false;
+    }
+    if (haveWatchOption && !options.watch) {
+        why = "--every and --polls pace a watch: they need --watch";
+        return false;
+    }
+    if (options.watch && (options.explain || options.probe || !options.svg.empty())) {
+        why = "--watch runs alone: not with --at, --probe or --svg";
         return false;
     }
     return true;
@@ -180,6 +227,15 @@ int CheckCommand::run(const std::vector<std::string>& arguments, std::ostream& o
     describeRules(check, out);
 
     int status = (options.strict && warned) ? FAILS : STARTS;
+    if (options.watch) {
+        if (status == FAILS) {
+            out << "--strict: the warnings fail the check\n";
+            return FAILS;
+        }
+        ConfigWatch(check, std::make_unique<ClientService>(), out)
+            .run(options.every, options.polls);
+        return STARTS;
+    }
     // Every minute of the week decided: only when it is shown.
     const auto plan = !options.svg.empty() || !options.explain
                           ? std::make_unique<WeekPlan>(*check.getEngine())

@@ -15,19 +15,6 @@
 
 namespace {
 
-// The answer for a port of that type, serial and label; null if none.
-cObject* answerFor(cObjectList& response, int type, cObjectPort& port) {
-    for (cObject* object = response.first(); object != nullptr; object = response.next()) {
-        // Only an object of a port's type may be taken for a port: one of an
-        // unknown type is a bare object.
-        if (object->getType() == type &&
-            PortKey::of(*static_cast<cObjectPort*>(object)) == PortKey::of(port)) {
-            return object;
-        }
-    }
-    return nullptr;
-}
-
 std::string describe(cObject& object) {
     switch (object.getType()) {
         case object_codes::kDigitalInput:
@@ -46,6 +33,18 @@ std::string describe(cObject& object) {
 }
 
 }  // namespace
+
+cObject* ServiceProbe::answerFor(cObjectList& response, int type, cObjectPort& port) {
+    for (cObject* object = response.first(); object != nullptr; object = response.next()) {
+        // Only an object of a port's type may be taken for a port: one of an
+        // unknown type is a bare object.
+        if (object->getType() == type &&
+            PortKey::of(*static_cast<cObjectPort*>(object)) == PortKey::of(port)) {
+            return object;
+        }
+    }
+    return nullptr;
+}
 
 bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::ostream& out) {
     WendleEngine& engine = *check.getEngine();
@@ -66,9 +65,7 @@ bool ServiceProbe::probe(ConfigCheck& check, const char* host, int port, std::os
     auto report = [&](const std::string& path, int type, cObjectPort& wanted) {
         cObject* answer = answerFor(*response, type, wanted);
         out << "  " << path << ": " << RuleWords::port(wanted) << ": "
-            << (answer != nullptr ? describe(*answer)
-                                  : "not answered: no such port (check label and device id)")
-            << "\n";
+            << (answer != nullptr ? describe(*answer) : NOT_ANSWERED) << "\n";
         all = all && answer != nullptr;
     };
     for (const ConfigCheck::Record* trigger :

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "ConfigCheck.h"
+#include "cObjectList.h"
 
 /*
  * One read from the object service of every port the configuration names,
@@ -13,6 +14,12 @@
  */
 class ServiceProbe {
 public:
+    // How a port the answer leaves out is named.
+    static constexpr const char* NOT_ANSWERED =
+        "not answered: no such port (check label and device id)";
+
+    // The answer for a port of that type, serial and label; null if none.
+    static cObject* answerFor(cObjectList& response, int type, cObjectPort& port);
     // False when the service cannot be read or leaves a port unanswered.
     static bool probe(ConfigCheck& check, const char* host, int port, std::ostream& out);
 };

@@ -22,7 +22,7 @@ public:
     static std::string unsendable(cObjectList& request);
     // Why the last call failed, as far as the library says; empty after a
     // success.
-    std::string lastFailure() const;
+    std::string lastFailure() const override;
 
     void start(const char* host, int port) override;
     cObjectList* get(cObjectList* request) override;

@@ -1,6 +1,8 @@
 #ifndef TARWENDLE_ENGINE_OBJECTSERVICE_H
 #define TARWENDLE_ENGINE_OBJECTSERVICE_H
 
+#include <string>
+
 #include "cObject.h"
 #include "cObjectList.h"
 
@@ -28,6 +30,9 @@ public:
     virtual cObjectList* get(cObjectList* request) = 0;
     // Writes one object.
     virtual Write set(cObject* object) = 0;
+    // Why the last call failed, as far as the service says; empty if it
+    // does not. The poll never asks: the tools do.
+    virtual std::string lastFailure() const { return std::string(); }
 };
 
 #endif
